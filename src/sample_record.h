@@ -1,0 +1,51 @@
+// The input record: a 32-bit time stamp and sixteen 16-bit converter counts,
+// all big-endian, 36 bytes back to back with no header or separator.
+#ifndef ADCONV_SAMPLE_RECORD_H
+#define ADCONV_SAMPLE_RECORD_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace adconv {
+
+constexpr std::size_t kChannelCount = 16;  // ad1_0..ad1_7, then ad2_0..ad2_7
+constexpr std::size_t kTimeStampSize = 4;
+constexpr std::size_t kCountSize = 2;
+constexpr std::size_t kRecordSize = kTimeStampSize + kChannelCount * kCountSize;
+static_assert(kRecordSize == 36, "a sample record is 36 bytes on disk");
+
+// The raw bytes of one record exactly as stored; fields are decoded on use.
+struct sampleRecord {
+    unsigned char rtc[kTimeStampSize];
+    unsigned char samples[kChannelCount][kCountSize];
+};
+static_assert(sizeof(sampleRecord) == kRecordSize, "sampleRecord must have no padding");
+
+// Seconds since 1970-01-01 00:00:00 UTC, taken unsigned so that stamps from
+// 2^31 upward mean 2038..2106 rather than dates before 1970.
+inline std::uint32_t decode_rtc(const sampleRecord& record)
+{
+    const unsigned char* p = record.rtc;
+    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+           static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
+// Raw count of channel 0..15; never signed.
+inline unsigned decode_count(const sampleRecord& record, std::size_t channel)
+{
+    const unsigned char* p = record.samples[channel];
+    return static_cast<unsigned>(p[0]) << 8 | static_cast<unsigned>(p[1]);
+}
+
+// Full scale (65535 counts) reads 2.5. The constant is the double nearest to
+// 2.5 / 65535, which is also the double nearest to 1 / 26214.
+constexpr double kVoltsPerCount = 3.8147554741741054e-05;
+
+inline double scale_count(unsigned count)
+{
+    return static_cast<double>(count) * kVoltsPerCount;
+}
+
+}  // namespace adconv
+
+#endif

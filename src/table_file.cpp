@@ -1,0 +1,88 @@
+#include "table_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace adconv {
+
+void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
+{
+    times.format(decode_rtc(record), out);
+    char* p = out + kTimeWidth;
+    for (std::size_t ch = 0; ch < kChannelCount; ++ch, p += kValueFieldWidth)
+        std::memcpy(p, values[decode_count(record, ch)], kValueFieldWidth);
+    p[0] = '\r';
+    p[1] = '\n';
+}
+
+TableFile::TableFile() : values_(value_fields()) {}
+
+TableFile::~TableFile()
+{
+    if (fp_ != nullptr)
+        std::fclose(fp_);
+}
+
+bool TableFile::open(const char* path)
+{
+    // Binary, so the CR LF line ends are the bytes written on any platform.
+    fp_ = std::fopen(path, "wb");
+    if (fp_ == nullptr)
+        return false;
+    // Blocks go straight to the file; a second buffer would only copy them.
+    std::setvbuf(fp_, nullptr, _IONBF, 0);
+    return true;
+}
+
+void TableFile::write_header()
+{
+    put(kHeader, kHeaderSize);
+}
+
+void TableFile::write_row(const sampleRecord& record)
+{
+    if (failed())
+        return;
+    if (sizeof buffer_ - used_ < kRowSize)
+        flush();
+    format_row(record, times_, values_, buffer_ + used_);
+    used_ += kRowSize;
+}
+
+void TableFile::put(const char* bytes, std::size_t size)
+{
+    if (sizeof buffer_ - used_ < size)
+        flush();
+    std::memcpy(buffer_ + used_, bytes, size);
+    used_ += size;
+}
+
+bool TableFile::flush()
+{
+    if (used_ > 0 && !failed()) {
+        errno = 0;
+        if (std::fwrite(buffer_, 1, used_, fp_) != used_)
+            fail(errno != 0 ? errno : EIO);
+    }
+    used_ = 0;
+    return !failed();
+}
+
+bool TableFile::close()
+{
+    flush();
+    std::FILE* fp = fp_;
+    fp_ = nullptr;
+    errno = 0;
+    if (std::fclose(fp) != 0)
+        fail(errno != 0 ? errno : EIO);
+    return !failed();
+}
+
+void TableFile::fail(int error)
+{
+    if (error_ == 0)
+        error_ = error;
+}
+
+}  // namespace adconv

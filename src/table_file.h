@@ -1,0 +1,69 @@
+// The table file "adtable": an empty line, the header, then one
+// tab-separated row per record, every line ending in CR LF whatever the
+// platform.
+#ifndef ADCONV_TABLE_FILE_H
+#define ADCONV_TABLE_FILE_H
+
+#include <cstddef>
+#include <cstdio>
+
+#include "sample_record.h"
+#include "time_text.h"
+#include "value_text.h"
+
+namespace adconv {
+
+constexpr char kTableName[] = "adtable";
+
+constexpr char kHeader[] =
+    "\r\nTime               \tad1_0\tad1_1\tad1_2\tad1_3\tad1_4\tad1_5\tad1_6\tad1_7"
+    "\tad2_0\tad2_1\tad2_2\tad2_3\tad2_4\tad2_5\tad2_6\tad2_7\r\n";
+constexpr std::size_t kHeaderSize = sizeof kHeader - 1;
+
+// A row: the time column, then a tab and a value for each channel.
+constexpr std::size_t kRowWidth = kTimeWidth + kChannelCount * kValueFieldWidth;
+constexpr std::size_t kRowSize = kRowWidth + 2;  // with CR LF
+static_assert(kRowWidth == 147 && kHeaderSize == 119, "row and header widths are part of the format");
+
+// Writes the kRowSize bytes of the record's row, CR LF included.
+void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out);
+
+// Rows are gathered in a large buffer and written in whole blocks. After the
+// first failed write nothing more is written; the failure is kept for the
+// caller to report once.
+class TableFile {
+public:
+    TableFile();
+    ~TableFile();
+    TableFile(const TableFile&) = delete;
+    TableFile& operator=(const TableFile&) = delete;
+
+    // Creates or truncates the file; false (with errno set) when it cannot.
+    bool open(const char* path = kTableName);
+    void write_header();
+    void write_row(const sampleRecord& record);
+    // Writes out what is buffered; false when any write so far has failed.
+    bool flush();
+    // Flushes and closes; false when that or any earlier write failed.
+    bool close();
+
+    bool failed() const { return error_ != 0; }
+    // errno of the first failure, 0 if none.
+    int error() const { return error_; }
+
+private:
+    void put(const char* bytes, std::size_t size);
+    void fail(int error);
+
+    static constexpr std::size_t kBufferRows = 1760;  // about 256 KiB
+    std::FILE* fp_ = nullptr;
+    LocalTimeText times_;
+    const ValueField* values_;
+    std::size_t used_ = 0;
+    int error_ = 0;
+    char buffer_[kBufferRows * kRowSize];
+};
+
+}  // namespace adconv
+
+#endif

@@ -1,0 +1,204 @@
+#include "time_text.h"
+
+#include <cstring>
+#include <limits>
+
+namespace adconv {
+
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// A span's offset is confirmed by converting a stamp this far ahead (or
+// back): the offset there being the same is taken to mean it held all the
+// way, since no zone changes its offset and back again within one minute.
+constexpr std::int64_t kProbeStep = 60;
+
+constexpr char kTwoDigits[] =
+    "0001020304050607080910111213141516171819"
+    "2021222324252627282930313233343536373839"
+    "4041424344454647484950515253545556575859"
+    "6061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void put2(char* out, int value)
+{
+    std::memcpy(out, kTwoDigits + 2 * value, 2);
+}
+
+void put4(char* out, int value)
+{
+    put2(out, value / 100);
+    put2(out + 2, value % 100);
+}
+
+// Proleptic Gregorian calendar, days counted from 1970-01-01.
+std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+struct Civil {
+    std::int64_t year;
+    unsigned month;
+    unsigned day;
+};
+
+Civil civil_from_days(std::int64_t z)
+{
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const unsigned d = static_cast<unsigned>(doy - (153 * mp + 2) / 5 + 1);
+    const unsigned m = static_cast<unsigned>(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (m <= 2), m, d};
+}
+
+std::int64_t floor_div(std::int64_t a, std::int64_t b)
+{
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+// Local seconds since 1970-01-01 00:00:00 as the fields read them.
+std::int64_t local_seconds(const std::tm& f)
+{
+    return days_from_civil(f.tm_year + std::int64_t{1900}, static_cast<unsigned>(f.tm_mon + 1),
+                           static_cast<unsigned>(f.tm_mday)) *
+               kSecondsPerDay +
+           f.tm_hour * 3600 + f.tm_min * 60 + f.tm_sec;
+}
+
+// A zone whose data counts leap seconds shows 23:59:60 and shifts its
+// offset by a second at each one; even its UTC differs from plain
+// arithmetic. Such a zone gets every stamp converted on its own.
+bool utc_is_plain()
+{
+    const std::int64_t t = 1500000000;  // 27 leap seconds after 1972
+    std::tm f{};
+    const std::time_t tt = static_cast<std::time_t>(t);
+    return gmtime_r(&tt, &f) != nullptr && local_seconds(f) == t;
+}
+
+}  // namespace
+
+bool format_calendar(const std::tm& f, char* out)
+{
+    const long year = f.tm_year + 1900L;
+    if (year < 0 || year > 9999)
+        return false;
+    put2(out, f.tm_mon + 1);
+    out[2] = '/';
+    put2(out + 3, f.tm_mday);
+    out[5] = '/';
+    if (year >= 1000) {
+        put4(out + 6, static_cast<int>(year));
+    } else {
+        // "%4d" pads short years with spaces, not zeros.
+        char digits[4] = {' ', ' ', ' ', ' '};
+        long y = year;
+        int i = 3;
+        do {
+            digits[i--] = static_cast<char>('0' + y % 10);
+            y /= 10;
+        } while (y != 0);
+        std::memcpy(out + 6, digits, 4);
+    }
+    out[10] = ' ';
+    put2(out + 11, f.tm_hour);
+    out[13] = ':';
+    put2(out + 14, f.tm_min);
+    out[16] = ':';
+    put2(out + 17, f.tm_sec);
+    return true;
+}
+
+bool local_fields(std::int64_t t, std::tm& fields)
+{
+    if (t < std::numeric_limits<std::time_t>::min() || t > std::numeric_limits<std::time_t>::max())
+        return false;
+    const std::time_t tt = static_cast<std::time_t>(t);
+    return localtime_r(&tt, &fields) != nullptr;
+}
+
+LocalTimeText::LocalTimeText()
+{
+    // localtime_r need not read TZ by itself.
+    tzset();
+    offsets_usable_ = utc_is_plain();
+}
+
+void LocalTimeText::format(std::uint32_t rtc, char* out)
+{
+    const std::int64_t t = rtc;
+    if (!have_span_) {
+        convert(t, out);
+    } else if (t >= lo_ && t <= hi_) {
+        from_offset(t, out);
+    } else if (t > hi_ && t - hi_ <= kProbeStep && probe(hi_ + kProbeStep)) {
+        hi_ += kProbeStep;
+        from_offset(t, out);
+    } else if (t < lo_ && lo_ - t <= kProbeStep && probe(lo_ - kProbeStep)) {
+        lo_ -= kProbeStep;
+        from_offset(t, out);
+    } else {
+        convert(t, out);
+    }
+}
+
+// Converts one stamp through the platform and makes it the new span.
+void LocalTimeText::convert(std::int64_t t, char* out)
+{
+    std::tm f{};
+    have_span_ = false;
+    if (!local_fields(t, f) || !format_calendar(f, out)) {
+        std::memcpy(out, kUnknownTime, kTimeWidth);
+        return;
+    }
+    if (offsets_usable_) {
+        offset_ = local_seconds(f) - t;
+        lo_ = hi_ = t;
+        have_span_ = true;
+    }
+}
+
+// Whether stamp t has the span's offset.
+bool LocalTimeText::probe(std::int64_t t)
+{
+    std::tm f{};
+    return local_fields(t, f) && local_seconds(f) - t == offset_;
+}
+
+void LocalTimeText::from_offset(std::int64_t t, char* out)
+{
+    const std::int64_t local = t + offset_;
+    const std::int64_t day = floor_div(local, kSecondsPerDay);
+    if (!day_valid_ || day != day_) {
+        const Civil c = civil_from_days(day);
+        std::tm f{};
+        f.tm_year = static_cast<int>(c.year - 1900);
+        f.tm_mon = static_cast<int>(c.month - 1);
+        f.tm_mday = static_cast<int>(c.day);
+        char text[kTimeWidth];
+        format_calendar(f, text);
+        std::memcpy(date_, text, sizeof date_);
+        day_ = day;
+        day_valid_ = true;
+    }
+    std::memcpy(out, date_, sizeof date_);
+    const int sod = static_cast<int>(local - day * kSecondsPerDay);
+    put2(out + 11, sod / 3600);
+    out[13] = ':';
+    put2(out + 14, sod / 60 % 60);
+    out[16] = ':';
+    put2(out + 17, sod % 60);
+}
+
+}  // namespace adconv

@@ -1,0 +1,62 @@
+// Text of a record's time column: local "MM/DD/YYYY hh:mm:ss".
+#ifndef ADCONV_TIME_TEXT_H
+#define ADCONV_TIME_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+
+namespace adconv {
+
+constexpr std::size_t kTimeWidth = 19;
+
+// Written in place of the time when the platform has no local time for a
+// stamp, so the record still gets its row: "??/??/???? ??:??:??", split so
+// that no part reads as a trigraph.
+constexpr char kUnknownTime[] = "??" "/??" "/???? ??:??:??";
+static_assert(sizeof kUnknownTime - 1 == kTimeWidth, "the marker fills the time column");
+
+// Formats the fields as "%02d/%02d/%4d %02d:%02d:%02d" would: kTimeWidth
+// characters, no terminator. Returns false, writing nothing, for a year
+// outside 0..9999 (which would change the column's width).
+bool format_calendar(const std::tm& fields, char* out);
+
+// The platform's local time of a stamp, or false when it has none.
+bool local_fields(std::int64_t t, std::tm& fields);
+
+// Time texts for a stream of stamps, equal byte for byte to local_fields()
+// followed by format_calendar() (or kUnknownTime), but asking the platform
+// only when a stamp leaves the span of time that is known to share one UTC
+// offset. Consecutive records usually lie seconds apart, so nearly every
+// text is built with a few additions from the cached offset and day.
+class LocalTimeText {
+public:
+    LocalTimeText();
+
+    // Writes exactly kTimeWidth characters, no terminator.
+    void format(std::uint32_t rtc, char* out);
+
+private:
+    void convert(std::int64_t t, char* out);
+    bool probe(std::int64_t t);
+    void from_offset(std::int64_t t, char* out);
+
+    // Whether local time is UTC time plus a whole offset, with no leap
+    // seconds counted in the zone's data.
+    bool offsets_usable_;
+
+    // While have_span_, every stamp in [lo_, hi_] has local time t + offset_.
+    bool have_span_ = false;
+    std::int64_t lo_ = 0;
+    std::int64_t hi_ = 0;
+    std::int64_t offset_ = 0;
+
+    // "MM/DD/YYYY " of the local day last written.
+    std::int64_t day_ = 0;
+    bool day_valid_ = false;
+    char date_[11];
+};
+
+}  // namespace adconv
+
+#endif

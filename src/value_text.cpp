@@ -1,0 +1,39 @@
+#include "value_text.h"
+
+namespace adconv {
+
+void format_value(unsigned count, char* out)
+{
+    // Hundred-thousandths, rounded half up: (2 * count * 100000 + 26214) / (2 * 26214).
+    const unsigned long q = (200000UL * count + 26214UL) / 52428UL;
+    unsigned long frac = q % 100000;
+    out[0] = static_cast<char>('0' + q / 100000);
+    out[1] = '.';
+    for (int i = 6; i >= 2; --i) {
+        out[i] = static_cast<char>('0' + frac % 10);
+        frac /= 10;
+    }
+}
+
+namespace {
+
+struct ValueTable {
+    ValueField fields[kCountRange];
+    ValueTable()
+    {
+        for (unsigned c = 0; c < kCountRange; ++c) {
+            fields[c][0] = '\t';
+            format_value(c, fields[c] + 1);
+        }
+    }
+};
+
+}  // namespace
+
+const ValueField* value_fields()
+{
+    static const ValueTable table;
+    return table.fields;
+}
+
+}  // namespace adconv
