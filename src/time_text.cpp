@@ -11,7 +11,9 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 
 // A span's offset is confirmed by converting a stamp this far ahead (or
 // back): the offset there being the same is taken to mean it held all the
-// way, since no zone changes its offset and back again within one minute.
+// way. That holds unless the zone changes its offset and back again within
+// this step; the shortest such excursion in the time-zone database lasts
+// days, so only a rule string written to do it could.
 constexpr std::int64_t kProbeStep = 60;
 
 constexpr char kTwoDigits[] =

@@ -1,0 +1,280 @@
+// The real binary, run in temporary folders: exact table bytes, messages
+// and exit statuses.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "table_file.h"
+#include "test_support.h"
+
+using adconv_test::Counts;
+using adconv_test::read_file;
+using adconv_test::record_bytes;
+using adconv_test::run_adconv;
+using adconv_test::RunOptions;
+using adconv_test::TempDir;
+using adconv_test::write_file;
+
+namespace {
+
+const std::string kHeader = adconv::kHeader;
+
+std::string summary(long n, const std::string& path)
+{
+    return std::to_string(n) + " records converted from file " + path + "\n";
+}
+
+// n records with stamps a second apart and counts that vary per record.
+std::string records(int n)
+{
+    std::string bytes;
+    Counts c{};
+    for (int i = 0; i < n; ++i) {
+        for (std::size_t ch = 0; ch < c.size(); ++ch)
+            c[ch] = static_cast<unsigned>(i * 977 + ch * 4099) & 0xFFFF;
+        bytes += record_bytes(1000000000u + static_cast<unsigned>(i), c);
+    }
+    return bytes;
+}
+
+bool exists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
+}  // namespace
+
+TEST(cli, converts_example_byte_for_byte)
+{
+    TempDir dir;
+    RunOptions opts;
+    opts.tz = "Europe/Berlin";
+    const auto r = run_adconv(dir.path(), {ADCONV_SOURCE_DIR "/examples/sample.bin"}, opts);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, summary(12, ADCONV_SOURCE_DIR "/examples/sample.bin"));
+    EXPECT_EQ(read_file(dir / "adtable"), read_file(ADCONV_SOURCE_DIR "/tests/golden/sample-berlin.adtable"));
+}
+
+TEST(cli, listed_records_in_utc)
+{
+    TempDir dir;
+    Counts a{};
+    Counts b;
+    b.fill(0xFFFF);
+    a[0] = 0x0001;
+    a[1] = 0x0102;
+    a[2] = 0x3333;
+    a[3] = 0x6666;
+    a[4] = 0x8000;
+    write_file(dir / "in.bin", record_bytes(0x3B9ACA00, a) + record_bytes(0, b));
+    const auto r = run_adconv(dir.path(), {"in.bin"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, summary(2, "in.bin"));
+    std::string zeros;
+    for (int i = 0; i < 11; ++i)
+        zeros += "\t0.00000";
+    std::string fulls;
+    for (int i = 0; i < 16; ++i)
+        fulls += "\t2.50000";
+    EXPECT_EQ(read_file(dir / "adtable"), kHeader + "09/09/2001 01:46:40\t0.00004\t0.00984\t0.50000\t1.00000\t1.25002" +
+                                              zeros + "\r\n01/01/1970 00:00:00" + fulls + "\r\n");
+}
+
+TEST(cli, sizes_and_partial_records)
+{
+    TempDir dir;
+    const std::string whole = records(3);
+    // Empty input: only the empty line and the header.
+    write_file(dir / "empty.bin", "");
+    auto r = run_adconv(dir.path(), {"empty.bin"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, summary(0, "empty.bin"));
+    EXPECT_EQ(read_file(dir / "adtable"), kHeader);
+    EXPECT_EQ(kHeader.size(), 119u);
+
+    write_file(dir / "three.bin", whole);
+    ASSERT_EQ(run_adconv(dir.path(), {"three.bin"}).status, 0);
+    const std::string expected = read_file(dir / "adtable");
+    ASSERT_EQ(expected.size(), 119u + 3 * 149u);
+
+    // 36n + k bytes: n rows, the last k bytes dropped without a word.
+    for (int k = 1; k < 36; ++k) {
+        write_file(dir / "part.bin", whole + std::string(static_cast<std::size_t>(k), '\x5A'));
+        r = run_adconv(dir.path(), {"part.bin"});
+        ASSERT_EQ(r.status, 0) << "k=" << k;
+        ASSERT_EQ(r.err, "") << "k=" << k;
+        ASSERT_EQ(r.out, summary(3, "part.bin")) << "k=" << k;
+        ASSERT_EQ(read_file(dir / "adtable"), expected) << "k=" << k;
+    }
+}
+
+TEST(cli, arguments)
+{
+    TempDir dir;
+    write_file(dir / "in.bin", records(2));
+
+    // No argument: usage with the program's own name, no table.
+    auto r = run_adconv(dir.path(), {});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, std::string("Usage: ") + ADCONV_BINARY + " filename\n");
+    EXPECT_FALSE(exists(dir / "adtable"));
+
+    // Extra arguments are ignored.
+    r = run_adconv(dir.path(), {"in.bin", "more", "in.bin"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, summary(2, "in.bin"));
+    EXPECT_EQ(read_file(dir / "adtable").size(), 119u + 2 * 149u);
+
+    // A path that names nothing leaves an existing table alone.
+    write_file(dir / "adtable", "keep me");
+    r = run_adconv(dir.path(), {"missing.bin"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "missing.bin: No such file or directory\n");
+    EXPECT_EQ(read_file(dir / "adtable"), "keep me");
+
+    // An empty path: the system's text alone, no prefix.
+    r = run_adconv(dir.path(), {""});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "No such file or directory\n");
+    EXPECT_EQ(read_file(dir / "adtable"), "keep me");
+
+    // An existing table is replaced even when no record follows.
+    write_file(dir / "empty.bin", "");
+    r = run_adconv(dir.path(), {"empty.bin"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(read_file(dir / "adtable"), kHeader);
+}
+
+TEST(cli, time_zone_comes_from_tz)
+{
+    TempDir dir;
+    write_file(dir / "in.bin", record_bytes(0, {}));
+    RunOptions opts;
+    opts.tz = "America/New_York";
+    ASSERT_EQ(run_adconv(dir.path(), {"in.bin"}, opts).status, 0);
+    EXPECT_EQ(read_file(dir / "adtable").substr(119, 19), "12/31/1969 19:00:00");
+    opts.tz = "Asia/Kathmandu";
+    write_file(dir / "in.bin", record_bytes(1774746000u, {}));
+    ASSERT_EQ(run_adconv(dir.path(), {"in.bin"}, opts).status, 0);
+    EXPECT_EQ(read_file(dir / "adtable").substr(119, 19), "03/29/2026 06:45:00");
+}
+
+TEST(cli, table_cannot_be_created)
+{
+    TempDir dir;
+    write_file(dir / "in.bin", records(1));
+    std::filesystem::create_directory(dir / "adtable");
+    const auto r = run_adconv(dir.path(), {"in.bin"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "adtable: Is a directory\n");
+}
+
+TEST(cli, read_error_is_a_failure)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir / "data");
+    const auto r = run_adconv(dir.path(), {"data"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "data: Is a directory\n");
+    EXPECT_EQ(r.out, summary(0, "data"));
+    EXPECT_EQ(read_file(dir / "adtable"), kHeader);
+}
+
+TEST(cli, full_table_device_is_reported)
+{
+    TempDir dir;
+    // A small input fails at the final flush, a large one in the loop.
+    for (int n : {1, 20000}) {
+        write_file(dir / "in.bin", records(n));
+        std::filesystem::remove(dir / "adtable");
+        std::filesystem::create_symlink("/dev/full", dir / "adtable");
+        const auto r = run_adconv(dir.path(), {"in.bin"});
+        EXPECT_EQ(r.status, 255) << n;
+        EXPECT_EQ(r.err, "adtable: No space left on device\n") << n;
+        EXPECT_EQ(r.out, summary(n, "in.bin")) << n;
+    }
+}
+
+TEST(cli, full_standard_output_is_reported)
+{
+    TempDir dir;
+    write_file(dir / "in.bin", records(2));
+    RunOptions opts;
+    opts.stdout_path = "/dev/full";
+    auto r = run_adconv(dir.path(), {"in.bin"}, opts);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "stdout: No space left on device\n");
+    EXPECT_EQ(read_file(dir / "adtable").size(), 119u + 2 * 149u);
+
+    // Both fail: the lost table decides the status.
+    std::filesystem::remove(dir / "adtable");
+    std::filesystem::create_symlink("/dev/full", dir / "adtable");
+    r = run_adconv(dir.path(), {"in.bin"}, opts);
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, "adtable: No space left on device\nstdout: No space left on device\n");
+}
+
+TEST(cli, input_that_is_the_table_is_refused)
+{
+    TempDir dir;
+    const std::string table = kHeader + "precious rows\r\n";
+    write_file(dir / "adtable", table);
+    std::filesystem::create_symlink("adtable", dir / "link");
+    std::filesystem::create_hard_link(dir / "adtable", dir / "hard");
+    std::filesystem::create_directory(dir / "sub");
+    for (const std::string& path : std::vector<std::string>{"adtable", "./adtable", "link", "hard", "sub/../adtable", dir / "adtable"}) {
+        const auto r = run_adconv(dir.path(), {path});
+        EXPECT_EQ(r.status, 1) << path;
+        EXPECT_EQ(r.out, "") << path;
+        EXPECT_EQ(r.err, path + ": input file is the table file\n");
+        EXPECT_EQ(read_file(dir / "adtable"), table) << path;
+    }
+}
+
+TEST(cli, reads_a_fifo_fed_in_odd_pieces)
+{
+    TempDir dir;
+    const std::string fifo = dir / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string data = records(300) + std::string(17, '\x01');
+    std::thread feeder([&] {
+        std::FILE* w = std::fopen(fifo.c_str(), "wb");
+        if (w == nullptr)
+            return;
+        std::setvbuf(w, nullptr, _IONBF, 0);
+        std::size_t pos = 0;
+        for (std::size_t piece = 1; pos < data.size(); piece = piece * 7 % 113 + 1) {
+            const std::size_t n = std::min(piece, data.size() - pos);
+            std::fwrite(data.data() + pos, 1, n, w);
+            pos += n;
+            if (pos % 5 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        std::fclose(w);
+    });
+    const auto r = run_adconv(dir.path(), {"pipe"});
+    feeder.join();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, summary(300, "pipe"));
+
+    write_file(dir / "plain.bin", data);
+    TempDir other;
+    ASSERT_EQ(run_adconv(other.path(), {dir / "plain.bin"}).status, 0);
+    EXPECT_EQ(read_file(dir / "adtable"), read_file(other / "adtable"));
+}

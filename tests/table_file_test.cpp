@@ -1,0 +1,117 @@
+// Rows and the table writer, checked against the C library's own formatting.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <string>
+
+#include "table_file.h"
+#include "test_support.h"
+
+using adconv_test::Counts;
+using adconv_test::make_record;
+using adconv_test::set_tz;
+
+namespace {
+
+constexpr char kRowFormat[] =
+    "%02d/%02d/%4d %02d:%02d:%02d\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f"
+    "\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\r\n";
+
+// One row the plain way: localtime and one snprintf.
+std::string plain_row(std::uint32_t rtc, const Counts& c)
+{
+    const std::time_t t = rtc;
+    const std::tm* f = std::localtime(&t);
+    double v[16];
+    for (int i = 0; i < 16; ++i)
+        v[i] = adconv::scale_count(c[i]);
+    char buf[256];
+    std::snprintf(buf, sizeof buf, kRowFormat, f->tm_mon + 1, f->tm_mday, f->tm_year + 1900, f->tm_hour, f->tm_min,
+                  f->tm_sec, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12], v[13],
+                  v[14], v[15]);
+    return buf;
+}
+
+std::string row_text(adconv::LocalTimeText& times, std::uint32_t rtc, const Counts& c)
+{
+    char out[adconv::kRowSize];
+    adconv::format_row(make_record(rtc, c), times, adconv::value_fields(), out);
+    return std::string(out, sizeof out);
+}
+
+}  // namespace
+
+TEST(table_file, header_bytes)
+{
+    std::string expected = "\r\nTime" + std::string(15, ' ');
+    for (const char* ad : {"ad1_", "ad2_"})
+        for (int ch = 0; ch < 8; ++ch)
+            expected += std::string("\t") + ad + std::to_string(ch);
+    expected += "\r\n";
+    EXPECT_EQ(std::string(adconv::kHeader), expected);
+    EXPECT_EQ(expected.size(), 119u);
+}
+
+TEST(table_file, rows_match_plain_formatting)
+{
+    set_tz("Europe/Berlin");
+    adconv::LocalTimeText times;
+    std::mt19937 rng(36);
+    Counts zeros{};
+    Counts full;
+    full.fill(65535);
+    EXPECT_EQ(row_text(times, 0, zeros), plain_row(0, zeros));
+    EXPECT_EQ(row_text(times, 0xFFFFFFFF, full), plain_row(0xFFFFFFFF, full));
+    const std::string jan = row_text(times, 1768000000, zeros);  // January 2026
+    EXPECT_EQ(jan.substr(0, 3), "01/");
+    EXPECT_EQ(row_text(times, 1797000000, zeros).substr(0, 3), "12/");
+    for (int i = 0; i < 20000; ++i) {
+        Counts c;
+        for (unsigned& x : c)
+            x = rng() & 0xFFFF;
+        const std::uint32_t t = i % 2 ? static_cast<std::uint32_t>(rng()) : 1774740000u + static_cast<unsigned>(i);
+        const std::string row = row_text(times, t, c);
+        ASSERT_EQ(row, plain_row(t, c)) << "t=" << t;
+        ASSERT_EQ(row.size(), 149u);
+    }
+    set_tz("UTC");
+}
+
+TEST(table_file, writes_header_and_rows_in_blocks)
+{
+    set_tz("UTC");
+    adconv_test::TempDir dir;
+    const std::string path = dir / "table";
+    adconv::TableFile table;
+    ASSERT_TRUE(table.open(path.c_str()));
+    table.write_header();
+    std::string expected = adconv::kHeader;
+    adconv::LocalTimeText times;
+    Counts c{};
+    const int rows = 5000;  // more than one buffer's worth
+    for (int i = 0; i < rows; ++i) {
+        c[i % 16] = static_cast<unsigned>(i);
+        table.write_row(make_record(static_cast<std::uint32_t>(i * 7), c));
+        expected += row_text(times, static_cast<std::uint32_t>(i * 7), c);
+    }
+    ASSERT_TRUE(table.close());
+    EXPECT_EQ(table.error(), 0);
+    const std::string written = adconv_test::read_file(path);
+    EXPECT_EQ(written.size(), 119u + 149u * rows);
+    EXPECT_EQ(written, expected);
+}
+
+TEST(table_file, keeps_the_first_write_failure)
+{
+    adconv::TableFile table;
+    ASSERT_TRUE(table.open("/dev/full"));
+    table.write_header();
+    EXPECT_FALSE(table.flush());
+    EXPECT_EQ(table.error(), ENOSPC);
+    table.write_row(make_record(0, {}));
+    EXPECT_FALSE(table.close());
+    EXPECT_EQ(table.error(), ENOSPC);
+}

@@ -1,0 +1,123 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace adconv_test {
+
+std::string record_bytes(std::uint32_t rtc, const Counts& counts)
+{
+    std::string b;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        b.push_back(static_cast<char>(rtc >> shift & 0xFF));
+    for (unsigned c : counts) {
+        b.push_back(static_cast<char>(c >> 8 & 0xFF));
+        b.push_back(static_cast<char>(c & 0xFF));
+    }
+    return b;
+}
+
+adconv::sampleRecord make_record(std::uint32_t rtc, const Counts& counts)
+{
+    const std::string b = record_bytes(rtc, counts);
+    adconv::sampleRecord r{};
+    for (std::size_t i = 0; i < adconv::kTimeStampSize; ++i)
+        r.rtc[i] = static_cast<unsigned char>(b[i]);
+    for (std::size_t ch = 0; ch < adconv::kChannelCount; ++ch)
+        for (std::size_t i = 0; i < adconv::kCountSize; ++i)
+            r.samples[ch][i] = static_cast<unsigned char>(b[adconv::kTimeStampSize + 2 * ch + i]);
+    return r;
+}
+
+void set_tz(const char* tz)
+{
+    if (tz != nullptr)
+        setenv("TZ", tz, 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+TempDir::TempDir()
+{
+    std::string templ = (std::filesystem::temp_directory_path() / "adconv-test-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = templ;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args, const RunOptions& options)
+{
+    TempDir capture;
+    const std::string out_path = options.stdout_path.empty() ? capture / "stdout" : options.stdout_path;
+    const std::string err_path = capture / "stderr";
+
+    std::vector<std::string> argv_text{options.argv0};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || chdir(dir.c_str()) != 0)
+            _exit(127);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (options.tz != nullptr)
+            setenv("TZ", options.tz, 1);
+        else
+            unsetenv("TZ");
+        execv(ADCONV_BINARY, argv.data());
+        _exit(127);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+
+    RunResult r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    if (options.stdout_path.empty())
+        r.out = read_file(out_path);
+    r.err = read_file(err_path);
+    return r;
+}
+
+}  // namespace adconv_test

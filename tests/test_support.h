@@ -1,0 +1,59 @@
+// Helpers shared by the tests: record bytes, temporary folders, running
+// the real binary.
+#ifndef ADCONV_TEST_SUPPORT_H
+#define ADCONV_TEST_SUPPORT_H
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sample_record.h"
+
+namespace adconv_test {
+
+using Counts = std::array<unsigned, adconv::kChannelCount>;
+
+// The 36 stored bytes of a record, big-endian.
+std::string record_bytes(std::uint32_t rtc, const Counts& counts);
+adconv::sampleRecord make_record(std::uint32_t rtc, const Counts& counts);
+
+// Sets TZ (or unsets it for nullptr) for this process and re-reads it.
+void set_tz(const char* tz);
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+struct RunResult {
+    int status = -1;  // exit status, or -1 if the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    std::string stdout_path;           // where standard output goes; captured when empty
+    const char* tz = "UTC";            // TZ for the child; nullptr unsets it
+    std::string argv0 = ADCONV_BINARY;
+};
+
+// Runs the program in `dir` with the given arguments (not counting argv[0]).
+RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args,
+                     const RunOptions& options = RunOptions());
+
+}  // namespace adconv_test
+
+#endif

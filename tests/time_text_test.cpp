@@ -1,0 +1,215 @@
+// Time column text: the formatter, the platform conversion, and the cached
+// conversion checked against the platform second by second.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "time_text.h"
+
+using adconv::kTimeWidth;
+using adconv_test::set_tz;
+
+namespace {
+
+// The platform's answer: local_fields() then format_calendar(), or the marker.
+std::string platform_text(std::int64_t t)
+{
+    std::tm f{};
+    char out[kTimeWidth];
+    if (!adconv::local_fields(t, f) || !adconv::format_calendar(f, out))
+        return adconv::kUnknownTime;
+    return std::string(out, kTimeWidth);
+}
+
+std::string cached_text(adconv::LocalTimeText& times, std::uint32_t t)
+{
+    char out[kTimeWidth];
+    times.format(t, out);
+    return std::string(out, kTimeWidth);
+}
+
+// UTC offset in seconds at t, as the platform's fields read.
+long offset_at(std::int64_t t)
+{
+    std::tm f{};
+    adconv::local_fields(t, f);
+    return static_cast<long>(timegm(&f) - t);
+}
+
+// Stamps where the offset differs from one hour earlier, in the given year.
+std::vector<std::int64_t> changes_in_year(int year)
+{
+    std::vector<std::int64_t> found;
+    const std::int64_t start = (static_cast<std::int64_t>(year) - 1970) * 31556952;  // mean Gregorian year
+    long prev = offset_at(start);
+    for (std::int64_t t = start + 3600; t < start + 31556952; t += 3600) {
+        const long off = offset_at(t);
+        if (off != prev)
+            found.push_back(t);
+        prev = off;
+    }
+    return found;
+}
+
+struct ZoneCase {
+    const char* tz;  // nullptr: TZ unset
+    std::vector<int> years;
+};
+
+}  // namespace
+
+TEST(time_text, format_calendar_matches_printf)
+{
+    const int samples[][6] = {
+        {2001, 9, 9, 1, 46, 40}, {1970, 1, 1, 0, 0, 0},    {1969, 12, 31, 23, 59, 59},
+        {2106, 2, 7, 6, 28, 15}, {999, 12, 31, 9, 5, 7},   {5, 1, 2, 3, 4, 5},
+        {0, 1, 1, 0, 0, 0},      {9999, 12, 31, 23, 59, 59}, {2024, 2, 29, 12, 30, 60},
+    };
+    for (const auto& s : samples) {
+        std::tm f{};
+        f.tm_year = s[0] - 1900;
+        f.tm_mon = s[1] - 1;
+        f.tm_mday = s[2];
+        f.tm_hour = s[3];
+        f.tm_min = s[4];
+        f.tm_sec = s[5];
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%02d/%02d/%4d %02d:%02d:%02d", s[1], s[2], s[0], s[3], s[4], s[5]);
+        char out[kTimeWidth];
+        ASSERT_TRUE(adconv::format_calendar(f, out)) << expected;
+        EXPECT_EQ(std::string(out, kTimeWidth), expected);
+    }
+    std::tm f{};
+    char out[kTimeWidth];
+    f.tm_year = 10000 - 1900;
+    EXPECT_FALSE(adconv::format_calendar(f, out));
+    f.tm_year = -1 - 1900;
+    EXPECT_FALSE(adconv::format_calendar(f, out));
+}
+
+TEST(time_text, listed_stamps_in_utc)
+{
+    set_tz("UTC");
+    adconv::LocalTimeText times;
+    EXPECT_EQ(cached_text(times, 1000000000), "09/09/2001 01:46:40");
+    EXPECT_EQ(cached_text(times, 0), "01/01/1970 00:00:00");
+    EXPECT_EQ(cached_text(times, 0x7FFFFFFF), "01/19/2038 03:14:07");
+    EXPECT_EQ(cached_text(times, 0x80000000), "01/19/2038 03:14:08");
+    EXPECT_EQ(cached_text(times, 0xFFFFFFFF), "02/07/2106 06:28:15");
+    EXPECT_EQ(cached_text(times, 951782400), "02/29/2000 00:00:00");
+}
+
+TEST(time_text, follows_daylight_saving)
+{
+    set_tz("Europe/Berlin");
+    adconv::LocalTimeText times;
+    // 2026-03-29 01:00:00 UTC: clocks go from 02:00 CET to 03:00 CEST.
+    EXPECT_EQ(cached_text(times, 1774745999), "03/29/2026 01:59:59");
+    EXPECT_EQ(cached_text(times, 1774746000), "03/29/2026 03:00:00");
+    // 2026-10-25 01:00:00 UTC: back from 03:00 CEST to 02:00 CET.
+    EXPECT_EQ(cached_text(times, 1792889999), "10/25/2026 02:59:59");
+    EXPECT_EQ(cached_text(times, 1792890000), "10/25/2026 02:00:00");
+    set_tz("America/New_York");
+    adconv::LocalTimeText ny;
+    EXPECT_EQ(cached_text(ny, 0), "12/31/1969 19:00:00");
+    EXPECT_EQ(cached_text(ny, 0xFFFFFFFF), "02/07/2106 01:28:15");
+}
+
+// Every second in a window of two hours on each side of each offset change.
+TEST(time_text, cached_equals_platform_around_every_change)
+{
+    const std::vector<ZoneCase> zones = {
+        {"Europe/Berlin", {1980, 1996, 2026, 2040}},
+        {"America/New_York", {1974, 2007, 2026, 2100}},
+        {"Australia/Lord_Howe", {1981, 2026, 2045}},
+        {"Asia/Kathmandu", {1986, 2026}},
+        {"Pacific/Chatham", {1975, 2026, 2050}},
+        {"EST5EDT,M3.2.0,M11.1.0", {1975, 2026, 2039}},
+        // Daylight saving for one hour a year: a change and its return close together.
+        {"AAA0BBB,J60/0,J60/2", {2026}},
+        {nullptr, {1975, 2026, 2040}},
+    };
+    for (const ZoneCase& zone : zones) {
+        set_tz(zone.tz);
+        const std::string name = zone.tz != nullptr ? zone.tz : "(TZ unset)";
+        std::size_t changes = 0;
+        for (int year : zone.years) {
+            for (std::int64_t change : changes_in_year(year)) {
+                ++changes;
+                adconv::LocalTimeText times;
+                for (std::int64_t t = change - 7200; t <= change + 7200; ++t)
+                    ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
+                // The same window walked backwards.
+                adconv::LocalTimeText back;
+                for (std::int64_t t = change + 7200; t >= change - 7200; --t)
+                    ASSERT_EQ(cached_text(back, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
+            }
+        }
+        if (zone.tz != nullptr && name != "Asia/Kathmandu") {
+            EXPECT_GE(changes, zone.years.size()) << name << ": windows should hold offset changes";
+        }
+    }
+    set_tz("UTC");
+}
+
+TEST(time_text, random_repeated_and_backward_stamps)
+{
+    std::mt19937 rng(20261208);
+    for (const char* tz : {"Europe/Berlin", "Pacific/Chatham", "Australia/Lord_Howe"}) {
+        set_tz(tz);
+        adconv::LocalTimeText times;
+        for (int i = 0; i < 100000; ++i) {
+            const std::uint32_t t = static_cast<std::uint32_t>(rng());
+            ASSERT_EQ(cached_text(times, t), platform_text(t)) << tz << " t=" << t;
+        }
+        // Small random steps forward and back, with repeats, across months.
+        std::int64_t t = 1774700000;
+        for (int i = 0; i < 200000; ++i) {
+            t += static_cast<int>(rng() % 181) - 80;
+            ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << tz << " t=" << t;
+            ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << tz << " t=" << t;
+        }
+    }
+    set_tz("UTC");
+}
+
+// A rule string can make daylight saving last one minute (from 00:00 on
+// 1 March 2026). Walked from every start in the minutes around it, in both
+// directions, so that no cached span can step over the whole excursion.
+TEST(time_text, one_minute_of_daylight_saving)
+{
+    set_tz("AAA0BBB,J60/0,J60/1:01");
+    const std::int64_t begin = 1772323200;
+    ASSERT_EQ(platform_text(begin), "03/01/2026 01:00:00");
+    ASSERT_EQ(platform_text(begin + 60), "03/01/2026 00:01:00");
+    for (std::int64_t start = begin - 130; start <= begin; ++start) {
+        adconv::LocalTimeText forward;
+        for (std::int64_t t = start; t <= begin + 130; ++t)
+            ASSERT_EQ(cached_text(forward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
+        adconv::LocalTimeText backward;
+        for (std::int64_t t = start + 200; t >= begin - 130; --t)
+            ASSERT_EQ(cached_text(backward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
+    }
+    set_tz("UTC");
+}
+
+// A zone whose data counts leap seconds shows 23:59:60; the cache must not
+// paper over it.
+TEST(time_text, leap_second_zone)
+{
+    set_tz("right/UTC");
+    if (platform_text(1483228826) != "12/31/2016 23:59:60")
+        GTEST_SKIP() << "no leap-second zone data here";
+    // From every start in the minute before, so a cached span could end on the leap second itself.
+    for (std::int64_t start = 1483228700; start <= 1483228826; ++start) {
+        adconv::LocalTimeText times;
+        for (std::int64_t t = start; t <= 1483228830; ++t)
+            ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
+    }
+    set_tz("UTC");
+}
