@@ -7,8 +7,10 @@ namespace adconv {
 
 ConvertResult convert_records(std::FILE* in, TableFile& table)
 {
-    constexpr std::size_t kBlockRecords = 1820;  // about 64 KiB
-    sampleRecord block[kBlockRecords];
+    // 144 KiB: whole pages and whole records, read straight into the block.
+    constexpr std::size_t kBlockRecords = 4096;
+    static sampleRecord block[kBlockRecords];
+    std::setvbuf(in, nullptr, _IONBF, 0);
     // Read as plain bytes, so a partial record can be carried to the front.
     unsigned char* bytes = reinterpret_cast<unsigned char*>(block);
 

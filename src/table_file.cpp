@@ -9,8 +9,14 @@ void format_row(const sampleRecord& record, LocalTimeText& times, const ValueFie
 {
     times.format(decode_rtc(record), out);
     char* p = out + kTimeWidth;
-    for (std::size_t ch = 0; ch < kChannelCount; ++ch, p += kValueFieldWidth)
-        std::memcpy(p, values[decode_count(record, ch)], kValueFieldWidth);
+    // Two columns at a time, so each pair goes out in one wide store.
+    static_assert(kChannelCount % 2 == 0, "columns are written in pairs");
+    for (std::size_t ch = 0; ch < kChannelCount; ch += 2, p += 2 * kValueFieldWidth) {
+        char pair[2 * kValueFieldWidth];
+        std::memcpy(pair, values[decode_count(record, ch)], kValueFieldWidth);
+        std::memcpy(pair + kValueFieldWidth, values[decode_count(record, ch + 1)], kValueFieldWidth);
+        std::memcpy(p, pair, sizeof pair);
+    }
     p[0] = '\r';
     p[1] = '\n';
 }

@@ -55,7 +55,7 @@ private:
     void put(const char* bytes, std::size_t size);
     void fail(int error);
 
-    static constexpr std::size_t kBufferRows = 1760;  // about 256 KiB
+    static constexpr std::size_t kBufferRows = 7040;  // about 1 MiB
     std::FILE* fp_ = nullptr;
     LocalTimeText times_;
     const ValueField* values_;

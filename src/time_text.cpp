@@ -160,6 +160,7 @@ void LocalTimeText::convert(std::int64_t t, char* out)
 {
     std::tm f{};
     have_span_ = false;
+    text_valid_ = false;
     if (!local_fields(t, f) || !format_calendar(f, out)) {
         std::memcpy(out, kUnknownTime, kTimeWidth);
         return;
@@ -180,6 +181,22 @@ bool LocalTimeText::probe(std::int64_t t)
 
 void LocalTimeText::from_offset(std::int64_t t, char* out)
 {
+    if (!text_valid_ || t != text_t_) {
+        if (text_valid_ && t == text_t_ + 1 && text_[kTimeWidth - 1] != '9')
+            ++text_[kTimeWidth - 1];  // the usual case: the next second
+        else
+            build(t);
+        text_t_ = t;
+        text_valid_ = true;
+    }
+    // The last digit is copied on its own: it was just stored as one byte,
+    // and a wider load across it would have to wait for that store.
+    std::memcpy(out, text_, kTimeWidth - 1);
+    out[kTimeWidth - 1] = text_[kTimeWidth - 1];
+}
+
+void LocalTimeText::build(std::int64_t t)
+{
     const std::int64_t local = t + offset_;
     const std::int64_t day = floor_div(local, kSecondsPerDay);
     if (!day_valid_ || day != day_) {
@@ -188,19 +205,14 @@ void LocalTimeText::from_offset(std::int64_t t, char* out)
         f.tm_year = static_cast<int>(c.year - 1900);
         f.tm_mon = static_cast<int>(c.month - 1);
         f.tm_mday = static_cast<int>(c.day);
-        char text[kTimeWidth];
-        format_calendar(f, text);
-        std::memcpy(date_, text, sizeof date_);
+        format_calendar(f, text_);
         day_ = day;
         day_valid_ = true;
     }
-    std::memcpy(out, date_, sizeof date_);
     const int sod = static_cast<int>(local - day * kSecondsPerDay);
-    put2(out + 11, sod / 3600);
-    out[13] = ':';
-    put2(out + 14, sod / 60 % 60);
-    out[16] = ':';
-    put2(out + 17, sod % 60);
+    put2(text_ + 11, sod / 3600);
+    put2(text_ + 14, sod / 60 % 60);
+    put2(text_ + 17, sod % 60);
 }
 
 }  // namespace adconv

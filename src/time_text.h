@@ -40,6 +40,7 @@ private:
     void convert(std::int64_t t, char* out);
     bool probe(std::int64_t t);
     void from_offset(std::int64_t t, char* out);
+    void build(std::int64_t t);
 
     // Whether local time is UTC time plus a whole offset, with no leap
     // seconds counted in the zone's data.
@@ -51,10 +52,13 @@ private:
     std::int64_t hi_ = 0;
     std::int64_t offset_ = 0;
 
-    // "MM/DD/YYYY " of the local day last written.
-    std::int64_t day_ = 0;
+    // The text of stamp text_t_, which lies in the current span; its date
+    // part is that of local day day_.
+    bool text_valid_ = false;
+    std::int64_t text_t_ = 0;
     bool day_valid_ = false;
-    char date_[11];
+    std::int64_t day_ = 0;
+    char text_[kTimeWidth];
 };
 
 }  // namespace adconv
