@@ -106,7 +106,7 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
             setenv("TZ", options.tz, 1);
         else
             unsetenv("TZ");
-        execv(ADCONV_BINARY, argv.data());
+        execv(options.program.c_str(), argv.data());
         _exit(127);
     }
     int wstatus = 0;

@@ -47,10 +47,12 @@ struct RunResult {
 struct RunOptions {
     std::string stdout_path;           // where standard output goes; captured when empty
     const char* tz = "UTC";            // TZ for the child; nullptr unsets it
+    std::string program = ADCONV_BINARY;
     std::string argv0 = ADCONV_BINARY;
 };
 
-// Runs the program in `dir` with the given arguments (not counting argv[0]).
+// Runs the program (adconv unless told otherwise) in `dir` with the given
+// arguments, not counting argv[0].
 RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args,
                      const RunOptions& options = RunOptions());
 
