@@ -1,0 +1,26 @@
+// Property checks shared by the fuzz targets: a row must be what the plain
+// C library formatting makes of the record, and its values must read back
+// as the record's counts.
+#ifndef ADCONV_FUZZ_CHECK_H
+#define ADCONV_FUZZ_CHECK_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "sample_record.h"
+
+namespace adconv_fuzz {
+
+// Sets TZ to one of a fixed set of zones chosen by `selector`, if it is
+// not the zone in force already.
+void select_zone(std::uint8_t selector);
+
+// Copies kRecordSize bytes into a record.
+adconv::sampleRecord record_from(const std::uint8_t* bytes);
+
+// Aborts with a message unless `row` (kRowSize bytes) is the row of `record`.
+void check_row(const adconv::sampleRecord& record, const char* row);
+
+}  // namespace adconv_fuzz
+
+#endif

@@ -1,0 +1,68 @@
+// Fuzz target: a whole input of any length to table bytes. The first byte
+// picks a time zone; the rest is the sample file. The table must hold the
+// header and one checked row per whole record, and nothing else.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "convert.h"
+#include "fuzz_check.h"
+#include "table_file.h"
+
+namespace {
+
+[[noreturn]] void fail(const char* what)
+{
+    std::fprintf(stderr, "property violated: %s\n", what);
+    std::abort();
+}
+
+const std::string& table_path()
+{
+    static const std::string path = "/tmp/adconv-fuzz-" + std::to_string(getpid()) + ".table";
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    adconv_fuzz::select_zone(data[0]);
+    std::vector<unsigned char> input(data + 1, data + size);
+    // fmemopen may refuse an empty buffer; /dev/null is the empty input.
+    std::FILE* in = input.empty() ? std::fopen("/dev/null", "rb") : fmemopen(input.data(), input.size(), "rb");
+    if (in == nullptr)
+        fail("cannot open the input buffer");
+
+    auto table = std::make_unique<adconv::TableFile>();
+    if (!table->open(table_path().c_str()))
+        fail("cannot create the table");
+    table->write_header();
+    const adconv::ConvertResult result = adconv::convert_records(in, *table);
+    std::fclose(in);
+    if (!table->close())
+        fail("table not written");
+
+    const std::size_t records = (size - 1) / adconv::kRecordSize;
+    if (result.read_error != 0 || result.records != static_cast<long>(records))
+        fail("wrong record count or a read error");
+    std::ifstream written(table_path(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    if (bytes.size() != adconv::kHeaderSize + records * adconv::kRowSize)
+        fail("table size is not header + rows");
+    if (bytes.compare(0, adconv::kHeaderSize, adconv::kHeader) != 0)
+        fail("header differs");
+    for (std::size_t i = 0; i < records; ++i)
+        adconv_fuzz::check_row(adconv_fuzz::record_from(data + 1 + i * adconv::kRecordSize),
+                               bytes.data() + adconv::kHeaderSize + i * adconv::kRowSize);
+    return 0;
+}
