@@ -31,7 +31,7 @@ void report(int error, const char* prefix)
 int main(int argc, char* argv[])
 {
     if (argc < 2) {
-        std::fprintf(stderr, "Usage: %s filename\n", argv[0]);
+        std::fprintf(stderr, "Usage: %s filename\n", argc > 0 ? argv[0] : "adconv");
         return kFailed;
     }
     const char* filename = argv[1];
@@ -45,7 +45,7 @@ int main(int argc, char* argv[])
         return kFailed;
     }
 
-    static adconv::TableFile table;
+    static adconv::TableFile table;  // holds a 1 MiB buffer: not for the stack
     if (!table.open()) {
         std::perror(adconv::kTableName);
         return kFailed;
