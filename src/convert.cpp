@@ -23,8 +23,7 @@ ConvertResult convert_records(std::FILE* in, TableFile& table)
         const int read_errno = errno;
         have += got;
         const std::size_t whole = have / kRecordSize;
-        for (std::size_t i = 0; i < whole; ++i)
-            table.write_row(block[i]);
+        table.write_rows(block, whole);
         result.records += static_cast<long>(whole);
         have -= whole * kRecordSize;
         std::memmove(bytes, bytes + whole * kRecordSize, have);

@@ -5,7 +5,14 @@
 
 namespace adconv {
 
-void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
+namespace {
+
+inline const char* field(const ValueField* values, const sampleRecord& record, std::size_t ch)
+{
+    return values[field_index(record.samples[ch][0], record.samples[ch][1])];
+}
+
+inline void put_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
 {
     times.format(decode_rtc(record), out);
     char* p = out + kTimeWidth;
@@ -13,12 +20,19 @@ void format_row(const sampleRecord& record, LocalTimeText& times, const ValueFie
     static_assert(kChannelCount % 2 == 0, "columns are written in pairs");
     for (std::size_t ch = 0; ch < kChannelCount; ch += 2, p += 2 * kValueFieldWidth) {
         char pair[2 * kValueFieldWidth];
-        std::memcpy(pair, values[decode_count(record, ch)], kValueFieldWidth);
-        std::memcpy(pair + kValueFieldWidth, values[decode_count(record, ch + 1)], kValueFieldWidth);
+        std::memcpy(pair, field(values, record, ch), kValueFieldWidth);
+        std::memcpy(pair + kValueFieldWidth, field(values, record, ch + 1), kValueFieldWidth);
         std::memcpy(p, pair, sizeof pair);
     }
     p[0] = '\r';
     p[1] = '\n';
+}
+
+}  // namespace
+
+void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
+{
+    put_row(record, times, values, out);
 }
 
 TableFile::TableFile() : values_(value_fields()) {}
@@ -45,14 +59,22 @@ void TableFile::write_header()
     put(kHeader, kHeaderSize);
 }
 
-void TableFile::write_row(const sampleRecord& record)
+void TableFile::write_rows(const sampleRecord* records, std::size_t count)
 {
-    if (failed())
-        return;
-    if (sizeof buffer_ - used_ < kRowSize)
-        flush();
-    format_row(record, times_, values_, buffer_ + used_);
-    used_ += kRowSize;
+    while (count > 0 && !failed()) {
+        const std::size_t room = (sizeof buffer_ - used_) / kRowSize;
+        if (room == 0) {
+            flush();
+            continue;
+        }
+        const std::size_t n = room < count ? room : count;
+        char* out = buffer_ + used_;
+        for (std::size_t i = 0; i < n; ++i, out += kRowSize)
+            put_row(records[i], times_, values_, out);
+        used_ += n * kRowSize;
+        records += n;
+        count -= n;
+    }
 }
 
 void TableFile::put(const char* bytes, std::size_t size)

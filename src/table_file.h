@@ -29,8 +29,8 @@ static_assert(kRowWidth == 147 && kHeaderSize == 119, "row and header widths are
 void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out);
 
 // Rows are gathered in a large buffer and written in whole blocks. After the
-// first failed write nothing more is written; the failure is kept for the
-// caller to report once.
+// first failed write nothing more is written or formatted; the failure is
+// kept for the caller to report once.
 class TableFile {
 public:
     TableFile();
@@ -41,7 +41,7 @@ public:
     // Creates or truncates the file; false (with errno set) when it cannot.
     bool open(const char* path = kTableName);
     void write_header();
-    void write_row(const sampleRecord& record);
+    void write_rows(const sampleRecord* records, std::size_t count);
     // Writes out what is buffered; false when any write so far has failed.
     bool flush();
     // Flushes and closes; false when that or any earlier write failed.

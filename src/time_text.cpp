@@ -137,9 +137,8 @@ LocalTimeText::LocalTimeText()
     offsets_usable_ = utc_is_plain();
 }
 
-void LocalTimeText::format(std::uint32_t rtc, char* out)
+void LocalTimeText::format_other(std::int64_t t, char* out)
 {
-    const std::int64_t t = rtc;
     if (!have_span_) {
         convert(t, out);
     } else if (t >= lo_ && t <= hi_) {
@@ -182,18 +181,13 @@ bool LocalTimeText::probe(std::int64_t t)
 void LocalTimeText::from_offset(std::int64_t t, char* out)
 {
     if (!text_valid_ || t != text_t_) {
-        if (text_valid_ && t == text_t_ + 1 && text_[kTimeWidth - 1] != '9')
-            ++text_[kTimeWidth - 1];  // the usual case: the next second
-        else
-            build(t);
+        build(t);
         text_t_ = t;
         text_valid_ = true;
     }
-    // The last digit is copied on its own: it was just stored as one byte,
-    // and a wider load across it would have to wait for that store.
-    std::memcpy(out, text_, kTimeWidth - 1);
-    out[kTimeWidth - 1] = text_[kTimeWidth - 1];
+    copy_text(out);
 }
+
 
 void LocalTimeText::build(std::int64_t t)
 {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 
 namespace adconv {
@@ -34,9 +35,30 @@ public:
     LocalTimeText();
 
     // Writes exactly kTimeWidth characters, no terminator.
-    void format(std::uint32_t rtc, char* out);
+    void format(std::uint32_t rtc, char* out)
+    {
+        const std::int64_t t = rtc;
+        // The usual case, kept inline: the second after the last text, still
+        // inside the span and the same ten seconds.
+        if (text_valid_ && t == text_t_ + 1 && t <= hi_ && text_[kTimeWidth - 1] != '9') {
+            ++text_[kTimeWidth - 1];
+            text_t_ = t;
+            copy_text(out);
+        } else {
+            format_other(t, out);
+        }
+    }
 
 private:
+    void format_other(std::int64_t t, char* out);
+
+    void copy_text(char* out) const
+    {
+        // The last digit is copied on its own: it was usually just stored as
+        // one byte, and a wider load across it would have to wait for that store.
+        std::memcpy(out, text_, kTimeWidth - 1);
+        out[kTimeWidth - 1] = text_[kTimeWidth - 1];
+    }
     void convert(std::int64_t t, char* out);
     bool probe(std::int64_t t);
     void from_offset(std::int64_t t, char* out);
@@ -52,8 +74,8 @@ private:
     std::int64_t hi_ = 0;
     std::int64_t offset_ = 0;
 
-    // The text of stamp text_t_, which lies in the current span; its date
-    // part is that of local day day_.
+    // The text of stamp text_t_, which lies in the current span (so
+    // text_valid_ implies have_span_); its date part is that of local day day_.
     bool text_valid_ = false;
     std::int64_t text_t_ = 0;
     bool day_valid_ = false;

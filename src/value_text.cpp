@@ -22,8 +22,9 @@ struct ValueTable {
     ValueTable()
     {
         for (unsigned c = 0; c < kCountRange; ++c) {
-            fields[c][0] = '\t';
-            format_value(c, fields[c] + 1);
+            ValueField& f = fields[field_index(c)];
+            f[0] = '\t';
+            format_value(c, f + 1);
         }
     }
 };

@@ -94,7 +94,8 @@ TEST(table_file, writes_header_and_rows_in_blocks)
     const int rows = 5000;  // more than one buffer's worth
     for (int i = 0; i < rows; ++i) {
         c[i % 16] = static_cast<unsigned>(i);
-        table.write_row(make_record(static_cast<std::uint32_t>(i * 7), c));
+        const adconv::sampleRecord r = make_record(static_cast<std::uint32_t>(i * 7), c);
+        table.write_rows(&r, 1);
         expected += row_text(times, static_cast<std::uint32_t>(i * 7), c);
     }
     ASSERT_TRUE(table.close());
@@ -111,7 +112,8 @@ TEST(table_file, keeps_the_first_write_failure)
     table.write_header();
     EXPECT_FALSE(table.flush());
     EXPECT_EQ(table.error(), ENOSPC);
-    table.write_row(make_record(0, {}));
+    const adconv::sampleRecord r = make_record(0, {});
+    table.write_rows(&r, 1);
     EXPECT_FALSE(table.close());
     EXPECT_EQ(table.error(), ENOSPC);
 }
