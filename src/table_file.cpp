@@ -98,6 +98,8 @@ bool TableFile::flush()
 
 bool TableFile::close()
 {
+    if (fp_ == nullptr)
+        return !failed();
     flush();
     std::FILE* fp = fp_;
     fp_ = nullptr;
