@@ -15,7 +15,9 @@ struct ConvertResult {
 
 // Reads `in` to its end in large blocks, so memory stays constant and a pipe
 // may deliver the data in pieces of any size. A trailing piece shorter than
-// a record is not a record and is dropped without a word.
+// a record is not a record and is dropped without a word. `in` is made
+// unbuffered (the blocks are read straight into place), so nothing may have
+// been read from it before.
 ConvertResult convert_records(std::FILE* in, TableFile& table);
 
 }  // namespace adconv

@@ -188,7 +188,6 @@ void LocalTimeText::from_offset(std::int64_t t, char* out)
     copy_text(out);
 }
 
-
 void LocalTimeText::build(std::int64_t t)
 {
     const std::int64_t local = t + offset_;
