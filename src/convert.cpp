@@ -24,7 +24,7 @@ ConvertResult convert_records(std::FILE* in, TableFile& table)
         have += got;
         const std::size_t whole = have / kRecordSize;
         table.write_rows(block, whole);
-        result.records += static_cast<long>(whole);
+        result.records += static_cast<std::int64_t>(whole);
         have -= whole * kRecordSize;
         std::memmove(bytes, bytes + whole * kRecordSize, have);
         if (got < want) {

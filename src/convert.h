@@ -2,6 +2,7 @@
 #ifndef ADCONV_CONVERT_H
 #define ADCONV_CONVERT_H
 
+#include <cstdint>
 #include <cstdio>
 
 #include "table_file.h"
@@ -9,8 +10,8 @@
 namespace adconv {
 
 struct ConvertResult {
-    long records = 0;    // rows handed to the table
-    int read_error = 0;  // errno of a read that failed before the end, else 0
+    std::int64_t records = 0;  // rows handed to the table; a long may hold only 2^31 - 1
+    int read_error = 0;        // errno of a read that failed before the end, else 0
 };
 
 // Reads `in` to its end in large blocks, so memory stays constant and a pipe

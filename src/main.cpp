@@ -1,10 +1,12 @@
 // adconv: converts a binary sample file into the table file "adtable".
 #include <cerrno>
+#include <cinttypes>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "convert.h"
+#include "platform.h"
 #include "table_file.h"
 
 namespace {
@@ -40,6 +42,12 @@ int main(int argc, char* argv[])
         std::perror(filename);
         return kFailed;
     }
+    // Opening a folder succeeds on POSIX and fails on Windows; either way it
+    // ends here, before the table is created and truncated.
+    if (adconv::is_directory(ifp)) {
+        report(EISDIR, filename);
+        return kFailed;
+    }
     if (is_table_file(filename)) {
         std::fprintf(stderr, "%s: input file is the table file\n", filename);
         return kFailed;
@@ -57,7 +65,7 @@ int main(int argc, char* argv[])
     if (!table.flush())
         report(table.error(), adconv::kTableName);
 
-    std::printf("%ld records converted from file %s\n", result.records, filename);
+    std::printf("%" PRId64 " records converted from file %s\n", result.records, filename);
     const bool summary_written = std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!summary_written)
         std::perror("stdout");

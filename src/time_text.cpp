@@ -1,7 +1,6 @@
 #include "time_text.h"
 
 #include <cstring>
-#include <limits>
 
 namespace adconv {
 
@@ -85,8 +84,7 @@ bool utc_is_plain()
 {
     const std::int64_t t = 1500000000;  // 27 leap seconds after 1972
     std::tm f{};
-    const std::time_t tt = static_cast<std::time_t>(t);
-    return gmtime_r(&tt, &f) != nullptr && local_seconds(f) == t;
+    return utc_fields(t, f) && local_seconds(f) == t;
 }
 
 }  // namespace
@@ -122,18 +120,9 @@ bool format_calendar(const std::tm& f, char* out)
     return true;
 }
 
-bool local_fields(std::int64_t t, std::tm& fields)
-{
-    if (t < std::numeric_limits<std::time_t>::min() || t > std::numeric_limits<std::time_t>::max())
-        return false;
-    const std::time_t tt = static_cast<std::time_t>(t);
-    return localtime_r(&tt, &fields) != nullptr;
-}
-
 LocalTimeText::LocalTimeText()
 {
-    // localtime_r need not read TZ by itself.
-    tzset();
+    read_time_zone();
     offsets_usable_ = utc_is_plain();
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform.h"
+
 namespace adconv {
 
 constexpr std::size_t kTimeWidth = 19;
@@ -21,9 +23,6 @@ static_assert(sizeof kUnknownTime - 1 == kTimeWidth, "the marker fills the time 
 // characters, no terminator. Returns false, writing nothing, for a year
 // outside 0..9999 (which would change the column's width).
 bool format_calendar(const std::tm& fields, char* out);
-
-// The platform's local time of a stamp, or false when it has none.
-bool local_fields(std::int64_t t, std::tm& fields);
 
 // Time texts for a stream of stamps, equal byte for byte to local_fields()
 // followed by format_calendar() (or kUnknownTime), but asking the platform

@@ -1,12 +1,15 @@
 #include "value_text.h"
 
+#include <cstdint>
+
 namespace adconv {
 
 void format_value(unsigned count, char* out)
 {
     // Hundred-thousandths, rounded half up: (2 * count * 100000 + 26214) / (2 * 26214).
-    const unsigned long q = (200000UL * count + 26214UL) / 52428UL;
-    unsigned long frac = q % 100000;
+    // The product needs 34 bits, more than a long holds on Windows.
+    const std::uint64_t q = (std::uint64_t{200000} * count + 26214) / 52428;
+    std::uint32_t frac = static_cast<std::uint32_t>(q % 100000);
     out[0] = static_cast<char>('0' + q / 100000);
     out[1] = '.';
     for (int i = 6; i >= 2; --i) {

@@ -1,6 +1,7 @@
 // Decoding of record bytes and the text of scaled counts.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,12 +27,12 @@ std::string value_text(unsigned count)
 // five decimals, computed without the code under test's formula.
 std::string exact_text(unsigned count)
 {
-    const unsigned long n = 100000UL * count;
-    unsigned long q = n / 26214;
+    const std::uint64_t n = std::uint64_t{100000} * count;
+    std::uint64_t q = n / 26214;
     if (2 * (n % 26214) >= 26214)
         ++q;
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%lu.%05lu", q / 100000, q % 100000);
+    std::snprintf(buf, sizeof buf, "%u.%05u", static_cast<unsigned>(q / 100000), static_cast<unsigned>(q % 100000));
     return buf;
 }
 

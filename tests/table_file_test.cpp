@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "convert.h"
 #include "table_file.h"
 #include "test_support.h"
 
@@ -105,6 +106,8 @@ TEST(table_file, writes_header_and_rows_in_blocks)
     EXPECT_EQ(written, expected);
 }
 
+#ifndef _WIN32
+// /dev/full, and a folder that opens as a stream, exist only on POSIX.
 TEST(table_file, keeps_the_first_write_failure)
 {
     adconv::TableFile table;
@@ -117,3 +120,18 @@ TEST(table_file, keeps_the_first_write_failure)
     EXPECT_FALSE(table.close());
     EXPECT_EQ(table.error(), ENOSPC);
 }
+
+TEST(convert, passes_on_a_read_error)
+{
+    adconv_test::TempDir dir;
+    std::FILE* in = std::fopen(dir.path().c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    adconv::TableFile table;
+    ASSERT_TRUE(table.open((dir / "table").c_str()));
+    const adconv::ConvertResult r = adconv::convert_records(in, table);
+    std::fclose(in);
+    EXPECT_EQ(r.read_error, EISDIR);
+    EXPECT_EQ(r.records, 0);
+    EXPECT_TRUE(table.close());
+}
+#endif

@@ -1,16 +1,13 @@
 #include "test_support.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <random>
 #include <stdexcept>
+
+#include "platform.h"
 
 namespace adconv_test {
 
@@ -38,14 +35,36 @@ adconv::sampleRecord make_record(std::uint32_t rtc, const Counts& counts)
     return r;
 }
 
+#ifdef _WIN32
+
+void set_tz(const char* tz)
+{
+    _putenv_s("TZ", tz != nullptr ? tz : "");  // an empty value removes it
+    adconv::read_time_zone();
+}
+
+std::int64_t utc_seconds(std::tm fields)
+{
+    return _mkgmtime64(&fields);
+}
+
+#else
+
 void set_tz(const char* tz)
 {
     if (tz != nullptr)
         setenv("TZ", tz, 1);
     else
         unsetenv("TZ");
-    tzset();
+    adconv::read_time_zone();
 }
+
+std::int64_t utc_seconds(std::tm fields)
+{
+    return timegm(&fields);
+}
+
+#endif
 
 std::string read_file(const std::string& path)
 {
@@ -65,59 +84,23 @@ void write_file(const std::string& path, const std::string& bytes)
 
 TempDir::TempDir()
 {
-    std::string templ = (std::filesystem::temp_directory_path() / "adconv-test-XXXXXX").string();
-    if (mkdtemp(templ.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = templ;
+    static std::mt19937_64 rng(std::random_device{}());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path p = base / ("adconv-test-" + std::to_string(rng() % 1000000000));
+        std::error_code ec;
+        if (std::filesystem::create_directory(p, ec)) {
+            path_ = p.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir()
 {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
-}
-
-RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args, const RunOptions& options)
-{
-    TempDir capture;
-    const std::string out_path = options.stdout_path.empty() ? capture / "stdout" : options.stdout_path;
-    const std::string err_path = capture / "stderr";
-
-    std::vector<std::string> argv_text{options.argv0};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    const pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || in < 0 || chdir(dir.c_str()) != 0)
-            _exit(127);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (options.tz != nullptr)
-            setenv("TZ", options.tz, 1);
-        else
-            unsetenv("TZ");
-        execv(options.program.c_str(), argv.data());
-        _exit(127);
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-
-    RunResult r;
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    if (options.stdout_path.empty())
-        r.out = read_file(out_path);
-    r.err = read_file(err_path);
-    return r;
 }
 
 }  // namespace adconv_test

@@ -1,12 +1,12 @@
-// Helpers shared by the tests: record bytes, temporary folders, running
-// the real binary.
+// Helpers shared by the unit tests on every platform: record bytes, the
+// time zone, files and temporary folders.
 #ifndef ADCONV_TEST_SUPPORT_H
 #define ADCONV_TEST_SUPPORT_H
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <string>
-#include <vector>
 
 #include "sample_record.h"
 
@@ -20,6 +20,9 @@ adconv::sampleRecord make_record(std::uint32_t rtc, const Counts& counts);
 
 // Sets TZ (or unsets it for nullptr) for this process and re-reads it.
 void set_tz(const char* tz);
+
+// Seconds since 1970-01-01 00:00:00 of the fields taken as UTC.
+std::int64_t utc_seconds(std::tm fields);
 
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
@@ -37,24 +40,6 @@ public:
 private:
     std::string path_;
 };
-
-struct RunResult {
-    int status = -1;  // exit status, or -1 if the program did not exit normally
-    std::string out;
-    std::string err;
-};
-
-struct RunOptions {
-    std::string stdout_path;           // where standard output goes; captured when empty
-    const char* tz = "UTC";            // TZ for the child; nullptr unsets it
-    std::string program = ADCONV_BINARY;
-    std::string argv0 = ADCONV_BINARY;
-};
-
-// Runs the program (adconv unless told otherwise) in `dir` with the given
-// arguments, not counting argv[0].
-RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args,
-                     const RunOptions& options = RunOptions());
 
 }  // namespace adconv_test
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "run_program.h"
 #include "test_support.h"
 
 using adconv_test::read_file;

@@ -1,0 +1,33 @@
+# Tests of a Windows build: the portable unit tests as one program, the
+# command-line checks of adconv.exe and the zip package. A cross build runs
+# them under the emulator (wine) that the toolchain file names.
+if(NOT GTest_FOUND)
+  message(WARNING "GoogleTest sources not found (apt-get install libgtest-dev): the Windows tests are not built.")
+  return()
+endif()
+
+add_executable(adconv_tests ${ADCONV_UNIT_TESTS})
+target_link_libraries(adconv_tests PRIVATE adconv_core GTest::gtest_main)
+adconv_warnings(adconv_tests)
+
+add_test(NAME windows_package COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package_check.sh ${PROJECT_BINARY_DIR})
+
+if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  message(STATUS "No emulator for the target: the Windows tests are built, not run.")
+  return()
+endif()
+
+# One process for all unit tests: starting wine costs more than most tests.
+add_test(NAME unit_tests COMMAND adconv_tests)
+
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME windows_cli
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows_cli_check.sh
+                   ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:adconv> ${PROJECT_SOURCE_DIR})
+  # A wine prefix of the build's own, made once before the tests, so wine's
+  # first-run messages never reach a test's output; no Mono or Gecko.
+  set(wine_env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+  add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init)
+  set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}")
+  set_tests_properties(unit_tests windows_cli PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}")
+endif()
