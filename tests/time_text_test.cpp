@@ -195,6 +195,23 @@ TEST(time_text, random_repeated_and_backward_stamps)
     set_tz("UTC");
 }
 
+// West of UTC, Windows has no local time for the first hours after the
+// epoch (local standard time before 1970); the cached text must switch
+// between the marker and the time at the same second as the platform.
+TEST(time_text, cached_equals_platform_where_local_time_begins)
+{
+    set_tz("PST8PDT");
+    for (std::int64_t start : {0, 28700}) {
+        adconv::LocalTimeText forward;
+        for (std::int64_t t = start; t <= 29000; ++t)
+            ASSERT_EQ(cached_text(forward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
+        adconv::LocalTimeText backward;
+        for (std::int64_t t = 29000; t >= start; --t)
+            ASSERT_EQ(cached_text(backward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
+    }
+    set_tz("UTC");
+}
+
 #ifndef _WIN32
 // A rule string can make daylight saving last one minute (from 00:00 on
 // 1 March 2026). Walked from every start in the minutes around it, in both
