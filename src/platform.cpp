@@ -52,8 +52,6 @@ bool is_directory(std::FILE* fp)
 
 #else
 
-#include <unistd.h>
-
 namespace adconv {
 
 namespace {
