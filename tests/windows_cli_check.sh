@@ -7,85 +7,67 @@
 wine=$1 exe=$2 src=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }  # wine maps / to drive Z:
+winexe=$(winpath "$exe")
 
-# Wine maps the Unix root to drive Z:.
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-
-record() {  # a record with stamp $1 (four octal escapes) and every count 0x3333
-  printf "$1"
-  i=0
-  while [ $i -lt 16 ]; do printf '\063\063'; i=$((i + 1)); done
-}
-row() { printf '%s' "$1"; i=0; while [ $i -lt 16 ]; do printf '\t0.50000'; i=$((i + 1)); done; printf '\r\n'; }
-
-in=$work/in expect=$work/expect
-mkdir "$in" "$expect"
+# Inputs: records whose sixteen counts are all 0x3333 (0.50000).
+in=$work/in
+mkdir "$in"
+record() { printf "$1"; printf '\063\063%.0s' $(seq 16); }
 : >"$in/empty.bin"
 record '\200\000\000\000' >"$in/y2038.bin"
 record '\000\000\000\000' >"$in/epoch.bin"
-cat "$in/y2038.bin" >"$in/partial.bin"
-printf 'partial' >>"$in/partial.bin"
-head -c 119 "$src/tests/golden/sample-utc.adtable" >"$expect/header"
-cp "$src/tests/golden/sample-utc.adtable" "$expect/utc"
-{ cat "$expect/header"; row '01/19/2038 03:14:08'; } >"$expect/y2038"
-{ cat "$expect/header"; row '??/??/???? ??:??:??'; } >"$expect/marker"
+{ cat "$in/y2038.bin"; printf 'partial'; } >"$in/partial.bin"
+head -c 119 "$src/tests/golden/sample-utc.adtable" >"$work/header"
+row() { cat "$work/header"; printf '%s' "$1"; printf '\t0.50000%.0s' $(seq 16); printf '\r\n'; }
+cp "$src/tests/golden/sample-utc.adtable" "$work/utc"
+row '01/19/2038 03:14:08' >"$work/y2038"
+row '??/??/???? ??:??:??' >"$work/marker"
 
-# name | TZ | before the run | argument (- for none) | status | records in the
-# summary (- for no summary) | standard error | adtable afterwards.
-# IN is the folder of inputs, FULL the table's full Windows path, EXE the
-# program's path as Windows passes it.
-# "before the run": table = an adtable holding "keep me", folder = a folder named adtable.
-# "adtable afterwards": a file in $expect, keep = still "keep me", none = absent.
-cases='
-example|UTC0|none|SRC/examples/sample.bin|0|12||utc
-from-2038|UTC0|none|IN/y2038.bin|0|1||y2038
-no-local-time|PST8PDT|none|IN/epoch.bin|0|1||marker
-empty|UTC0|table|IN/empty.bin|0|0||header
-partial-record|UTC0|none|IN/partial.bin|0|1||y2038
-no-argument|UTC0|none|-|1|-|Usage: EXE filename|none
-missing-input|UTC0|table|missing.bin|1|-|missing.bin: No such file or directory|keep
-folder-input|UTC0|table|IN|1|-|IN: Permission denied|keep
-input-is-table|UTC0|table|adtable|1|-|adtable: input file is the table file|keep
-input-is-table-dot|UTC0|table|.\adtable|1|-|.\adtable: input file is the table file|keep
-input-is-table-slash|UTC0|table|./adtable|1|-|./adtable: input file is the table file|keep
-input-is-table-full|UTC0|table|FULL|1|-|FULL: input file is the table file|keep
-table-is-folder|UTC0|folder|IN/y2038.bin|1|-|adtable: Permission denied|folder
-'
-
-passed=0 failed=0
-fail() { echo "FAIL $name: $*"; ok=no; }
-printf '%s\n' "$cases" | while IFS='|' read -r name tz before arg status records err table; do
-  [ -n "$name" ] || continue
+# name|TZ|before the run|argument (- for none)|status|records in the summary
+# (- for no summary)|standard error|adtable afterwards. Before: table = an
+# adtable holding "keep me", folder = a folder named adtable. Afterwards: a
+# file in $work, keep = still "keep me", none = absent, folder = still a folder.
+# $full is the table's full Windows path; fields are expanded as in "...".
+while IFS='|' read -r name tz before arg status records err table; do
   dir=$work/case-$name
   mkdir "$dir"
   full=$(winpath "$dir/adtable")
-  sub() { printf '%s' "$1" | sed "s#SRC#$src#; s#IN#$in#; s#FULL#$(printf '%s' "$full" | sed 's/\\/\\\\/g')#; s#EXE#$(winpath "$exe" | sed 's/\\/\\\\/g')#"; }
-  arg=$(sub "$arg") err=$(sub "$err")
+  eval "arg=\"$arg\" err=\"$err\""
   case $before in
     table) printf 'keep me' >"$dir/adtable" ;;
     folder) mkdir "$dir/adtable" ;;
   esac
-  if [ "$arg" = - ]; then
-    (cd "$dir" && TZ=$tz "$wine" "$exe" >"$work/out" 2>"$work/err")
-  else
-    (cd "$dir" && TZ=$tz "$wine" "$exe" "$arg" >"$work/out" 2>"$work/err")
-  fi
+  if [ "$arg" = - ]; then set --; else set -- "$arg"; fi
+  (cd "$dir" && TZ=$tz "$wine" "$exe" "$@" >"$work/out" 2>"$work/err")
   got=$?
-  ok=yes
-  [ "$got" = "$status" ] || fail "status $got, expected $status"
   if [ "$records" = - ]; then : >"$work/want-out"; else printf '%s records converted from file %s\r\n' "$records" "$arg" >"$work/want-out"; fi
   if [ -z "$err" ]; then : >"$work/want-err"; else printf '%s\r\n' "$err" >"$work/want-err"; fi
-  cmp -s "$work/out" "$work/want-out" || fail "standard output: $(od -c "$work/out" | head -3)"
-  cmp -s "$work/err" "$work/want-err" || fail "standard error: $(od -c "$work/err" | head -3)"
+  problem=
+  [ "$got" = "$status" ] || problem="status $got, expected $status"
+  cmp -s "$work/out" "$work/want-out" || problem="$problem; standard output: $(od -c "$work/out" | head -2)"
+  cmp -s "$work/err" "$work/want-err" || problem="$problem; standard error: $(od -c "$work/err" | head -2)"
   case $table in
-    none) [ ! -e "$dir/adtable" ] || fail "adtable was created" ;;
-    folder) [ -d "$dir/adtable" ] || fail "the folder adtable is gone" ;;
-    keep) [ "$(cat "$dir/adtable")" = "keep me" ] || fail "adtable was changed" ;;
-    *) cmp -s "$dir/adtable" "$expect/$table" || fail "adtable differs from $table" ;;
+    none) [ ! -e "$dir/adtable" ] || problem="$problem; adtable was created" ;;
+    folder) [ -d "$dir/adtable" ] || problem="$problem; the folder adtable is gone" ;;
+    keep) [ "$(cat "$dir/adtable")" = "keep me" ] || problem="$problem; adtable was changed" ;;
+    *) cmp -s "$dir/adtable" "$work/$table" || problem="$problem; adtable differs from $table" ;;
   esac
-  if [ $ok = yes ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
-  echo "$passed $failed" >"$work/counts"
-done
-read -r passed failed <"$work/counts"
-echo "windows_cli: $passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+  if [ -z "$problem" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $name: ${problem#; }"; fi
+done <<'CASES'
+example|UTC0|none|$src/examples/sample.bin|0|12||utc
+from-2038|UTC0|none|$in/y2038.bin|0|1||y2038
+no-local-time|PST8PDT|none|$in/epoch.bin|0|1||marker
+empty|UTC0|table|$in/empty.bin|0|0||header
+partial-record|UTC0|none|$in/partial.bin|0|1||y2038
+no-argument|UTC0|none|-|1|-|Usage: $winexe filename|none
+missing-input|UTC0|table|missing.bin|1|-|missing.bin: No such file or directory|keep
+folder-input|UTC0|table|$in|1|-|$in: Permission denied|keep
+input-is-table|UTC0|table|adtable|1|-|adtable: input file is the table file|keep
+input-is-table-dot|UTC0|table|.\adtable|1|-|.\adtable: input file is the table file|keep
+input-is-table-slash|UTC0|table|./adtable|1|-|./adtable: input file is the table file|keep
+input-is-table-full|UTC0|table|$full|1|-|$full: input file is the table file|keep
+table-is-folder|UTC0|folder|$in/y2038.bin|1|-|adtable: Permission denied|folder
+CASES
+echo "windows_cli: ${passed:-0} passed, ${failed:-0} failed"
+[ "${failed:-0}" -eq 0 ] && [ "${passed:-0}" -gt 0 ]
