@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "table_file.h"
-#include "run_program.h"
 #include "test_support.h"
 
 using adconv_test::Counts;

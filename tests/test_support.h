@@ -1,5 +1,5 @@
-// Helpers shared by the unit tests on every platform: record bytes, the
-// time zone, files and temporary folders.
+// Helpers shared by the tests: record bytes, the time zone, files and
+// temporary folders, and (POSIX only) running the real binary.
 #ifndef ADCONV_TEST_SUPPORT_H
 #define ADCONV_TEST_SUPPORT_H
 
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "sample_record.h"
 
@@ -40,6 +41,26 @@ public:
 private:
     std::string path_;
 };
+
+#ifndef _WIN32
+struct RunResult {
+    int status = -1;  // exit status, or -1 if the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    std::string stdout_path;           // where standard output goes; captured when empty
+    const char* tz = "UTC";            // TZ for the child; nullptr unsets it
+    std::string program = ADCONV_BINARY;
+    std::string argv0 = ADCONV_BINARY;
+};
+
+// Runs the program (adconv unless told otherwise) in `dir` with the given
+// arguments, not counting argv[0].
+RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args,
+                     const RunOptions& options = RunOptions());
+#endif
 
 }  // namespace adconv_test
 

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "run_program.h"
 #include "test_support.h"
 
 using adconv_test::read_file;
