@@ -79,7 +79,8 @@ std::int64_t local_seconds(const std::tm& f)
 
 // A zone whose data counts leap seconds shows 23:59:60 and shifts its
 // offset by a second at each one; even its UTC differs from plain
-// arithmetic. Such a zone gets every stamp converted on its own.
+// arithmetic. Such a zone gets every stamp converted on its own. (The
+// Windows runtime never counts leap seconds, so there the cache is used.)
 bool utc_is_plain()
 {
     const std::int64_t t = 1500000000;  // 27 leap seconds after 1972
