@@ -128,7 +128,7 @@ TEST(time_text, cached_equals_platform_around_every_change)
 {
     const std::vector<ZoneCase> zones = {
 #ifdef _WIN32
-        // The Windows runtime reads only "NAME[+|-]h[:mm]DST" and applies the
+        // The Windows runtime reads only "NAME[+|-]hh[:mm[:ss]][DST]" and applies the
         // US daylight-saving rules of each year.
         {"PST8PDT", {1980, 2006, 2026, 2040}},
         {"CET-1CEST", {1996, 2026}},
