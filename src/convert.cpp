@@ -5,25 +5,21 @@
 
 namespace adconv {
 
-ConvertResult convert_records(std::FILE* in, TableFile& table)
+ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table)
 {
-    // 144 KiB: whole pages and whole records, read straight into the block.
-    constexpr std::size_t kBlockRecords = 4096;
-    static sampleRecord block[kBlockRecords];
-    std::setvbuf(in, nullptr, _IONBF, 0);
     // Read as plain bytes, so a partial record can be carried to the front.
-    unsigned char* bytes = reinterpret_cast<unsigned char*>(block);
+    unsigned char* bytes = reinterpret_cast<unsigned char*>(block.records);
 
     ConvertResult result;
     std::size_t have = 0;
     for (;;) {
-        const std::size_t want = sizeof block - have;
+        const std::size_t want = sizeof block.records - have;
         errno = 0;
         const std::size_t got = std::fread(bytes + have, 1, want, in);
         const int read_errno = errno;
         have += got;
         const std::size_t whole = have / kRecordSize;
-        table.write_rows(block, whole);
+        table.write_rows(block.records, whole);
         result.records += static_cast<std::int64_t>(whole);
         have -= whole * kRecordSize;
         std::memmove(bytes, bytes + whole * kRecordSize, have);

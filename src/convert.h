@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "sample_record.h"
 #include "table_file.h"
 
 namespace adconv {
@@ -14,12 +15,17 @@ struct ConvertResult {
     int read_error = 0;        // errno of a read that failed before the end, else 0
 };
 
-// Reads `in` to its end in large blocks, so memory stays constant and a pipe
-// may deliver the data in pieces of any size. A trailing piece shorter than
-// a record is not a record and is dropped without a word. `in` is made
-// unbuffered (the blocks are read straight into place), so nothing may have
-// been read from it before.
-ConvertResult convert_records(std::FILE* in, TableFile& table);
+// The block whole records are read into: 144 KiB, whole pages and whole
+// records, too large for the stack, so the caller decides where it lives.
+struct InputBlock {
+    sampleRecord records[4096];
+};
+
+// Reads `in` to its end a block at a time, so memory stays constant and a
+// pipe may deliver the data in pieces of any size. A trailing piece shorter
+// than a record is not a record and is dropped without a word. The blocks
+// are read straight into place, so an unbuffered `in` saves a copy.
+ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table);
 
 }  // namespace adconv
 

@@ -2,33 +2,21 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "convert.h"
 #include "platform.h"
 #include "table_file.h"
 
-namespace {
+enum ExitStatus { kConverted = 0, kFailed = 1, kTableIncomplete = 255 };
+// All of adconv's large memory, made once for the run and not on the stack.
+static adconv::InputBlock input_block;
+static adconv::RowBuffer row_buffer;
 
-constexpr int kFailed = 1;
-constexpr int kTableIncomplete = 255;
-
-// The input must not be the table itself, under any name: opening the table
-// would truncate it before it could be read.
-bool is_table_file(const char* path)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(path, adconv::kTableName, ec);
-}
-
-void report(int error, const char* prefix)
+static void report(int error, const char* prefix)
 {
     errno = error;
     std::perror(prefix);
 }
-
-}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -37,45 +25,36 @@ int main(int argc, char* argv[])
         return kFailed;
     }
     const char* filename = argv[1];
+    // Refused before the table is touched: a folder, and the table itself under any name.
     std::FILE* ifp = std::fopen(filename, "rb");
-    if (ifp == nullptr) {
-        std::perror(filename);
+    if (ifp == nullptr || adconv::is_directory(ifp)) {
+        report(ifp == nullptr ? errno : EISDIR, filename);
         return kFailed;
     }
-    // Opening a folder succeeds on POSIX and fails on Windows; either way it
-    // ends here, before the table is created and truncated.
-    if (adconv::is_directory(ifp)) {
-        report(EISDIR, filename);
-        return kFailed;
-    }
-    if (is_table_file(filename)) {
+    if (adconv::names_table(filename)) {
         std::fprintf(stderr, "%s: input file is the table file\n", filename);
         return kFailed;
     }
-
-    static adconv::TableFile table;  // holds a 1 MiB buffer: not for the stack
+    std::setvbuf(ifp, nullptr, _IONBF, 0);  // blocks are read straight into place
+    adconv::TableFile table(row_buffer);
     if (!table.open()) {
         std::perror(adconv::kTableName);
         return kFailed;
     }
     table.write_header();
-    const adconv::ConvertResult result = adconv::convert_records(ifp, table);
+    const adconv::ConvertResult result = adconv::convert_records(ifp, input_block, table);
+    std::fclose(ifp);
     if (result.read_error != 0)
         report(result.read_error, filename);
-    if (!table.flush())
+    const bool table_written = table.close();
+    if (!table_written)
         report(table.error(), adconv::kTableName);
-
+    // Printed after a failure too: it counts the records read and handed to the table.
     std::printf("%" PRId64 " records converted from file %s\n", result.records, filename);
     const bool summary_written = std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!summary_written)
         std::perror("stdout");
-
-    std::fclose(ifp);
-    const bool flushed_before = !table.failed();
-    if (!table.close() && flushed_before)
-        report(table.error(), adconv::kTableName);
-
-    if (table.failed())
+    if (!table_written)
         return kTableIncomplete;
-    return summary_written && result.read_error == 0 ? 0 : kFailed;
+    return summary_written && result.read_error == 0 ? kConverted : kFailed;
 }

@@ -37,9 +37,12 @@ inline unsigned decode_count(const sampleRecord& record, std::size_t channel)
     return static_cast<unsigned>(p[0]) << 8 | static_cast<unsigned>(p[1]);
 }
 
-// Full scale (65535 counts) reads 2.5. The constant is the double nearest to
-// 2.5 / 65535, which is also the double nearest to 1 / 26214.
+// The scale: full scale, 65535 counts, reads 2.5, so 26214 counts read 1.0.
+// kVoltsPerCount is the double nearest to 2.5 / 65535, which is also the
+// double nearest to 1 / kCountsPerVolt.
+constexpr unsigned kCountsPerVolt = 26214;
 constexpr double kVoltsPerCount = 3.8147554741741054e-05;
+static_assert(kVoltsPerCount == 1.0 / kCountsPerVolt, "the two forms of the scale must agree");
 
 inline double scale_count(unsigned count)
 {

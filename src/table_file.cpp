@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace adconv {
 
@@ -30,12 +32,18 @@ inline void put_row(const sampleRecord& record, LocalTimeText& times, const Valu
 
 }  // namespace
 
+bool names_table(const char* path)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(path, kTableName, ec);
+}
+
 void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
 {
     put_row(record, times, values, out);
 }
 
-TableFile::TableFile() : values_(value_fields()) {}
+TableFile::TableFile(RowBuffer& buffer) : values_(value_fields()), buffer_(buffer.bytes) {}
 
 TableFile::~TableFile()
 {
@@ -62,7 +70,7 @@ void TableFile::write_header()
 void TableFile::write_rows(const sampleRecord* records, std::size_t count)
 {
     while (count > 0 && !failed()) {
-        const std::size_t room = (sizeof buffer_ - used_) / kRowSize;
+        const std::size_t room = (kBufferSize - used_) / kRowSize;
         if (room == 0) {
             flush();
             continue;
@@ -79,7 +87,7 @@ void TableFile::write_rows(const sampleRecord* records, std::size_t count)
 
 void TableFile::put(const char* bytes, std::size_t size)
 {
-    if (sizeof buffer_ - used_ < size)
+    if (kBufferSize - used_ < size)
         flush();
     std::memcpy(buffer_ + used_, bytes, size);
     used_ += size;

@@ -15,6 +15,10 @@ namespace adconv {
 
 constexpr char kTableName[] = "adtable";
 
+// Whether `path` names the table file, under any name or link. Such an input
+// would be truncated by opening the table before it could be read.
+bool names_table(const char* path);
+
 constexpr char kHeader[] =
     "\r\nTime               \tad1_0\tad1_1\tad1_2\tad1_3\tad1_4\tad1_5\tad1_6\tad1_7"
     "\tad2_0\tad2_1\tad2_2\tad2_3\tad2_4\tad2_5\tad2_6\tad2_7\r\n";
@@ -28,12 +32,20 @@ static_assert(kRowWidth == 147 && kHeaderSize == 119, "row and header widths are
 // Writes the kRowSize bytes of the record's row, CR LF included.
 void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out);
 
-// Rows are gathered in a large buffer and written in whole blocks. After the
+// Where a table gathers its rows before writing them in whole blocks: about
+// 1 MiB, too large for the stack, so the caller decides where it lives.
+struct RowBuffer {
+    static constexpr std::size_t kRows = 7040;
+    char bytes[kRows * kRowSize];
+};
+
+// Rows are gathered in the buffer and written in whole blocks. After the
 // first failed write nothing more is written or formatted; the failure is
 // kept for the caller to report once.
 class TableFile {
 public:
-    TableFile();
+    // `buffer` must outlive the table.
+    explicit TableFile(RowBuffer& buffer);
     ~TableFile();
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
@@ -55,13 +67,13 @@ private:
     void put(const char* bytes, std::size_t size);
     void fail(int error);
 
-    static constexpr std::size_t kBufferRows = 7040;  // about 1 MiB
     std::FILE* fp_ = nullptr;
     LocalTimeText times_;
     const ValueField* values_;
     std::size_t used_ = 0;
     int error_ = 0;
-    char buffer_[kBufferRows * kRowSize];
+    char* buffer_;
+    static constexpr std::size_t kBufferSize = sizeof(RowBuffer::bytes);
 };
 
 }  // namespace adconv

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform.h"
+
 namespace adconv {
 
 namespace {

@@ -7,8 +7,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform.h"
-
 namespace adconv {
 
 constexpr std::size_t kTimeWidth = 19;

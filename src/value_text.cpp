@@ -2,13 +2,15 @@
 
 #include <cstdint>
 
+#include "sample_record.h"
+
 namespace adconv {
 
 void format_value(unsigned count, char* out)
 {
-    // Hundred-thousandths, rounded half up: (2 * count * 100000 + 26214) / (2 * 26214).
-    // The product needs 34 bits, more than a long holds on Windows.
-    const std::uint64_t q = (std::uint64_t{200000} * count + 26214) / 52428;
+    // Hundred-thousandths of count / kCountsPerVolt, rounded half up. The
+    // product needs 34 bits, more than a long holds on Windows.
+    const std::uint64_t q = (std::uint64_t{200000} * count + kCountsPerVolt) / (2 * kCountsPerVolt);
     std::uint32_t frac = static_cast<std::uint32_t>(q % 100000);
     out[0] = static_cast<char>('0' + q / 100000);
     out[1] = '.';

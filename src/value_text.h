@@ -1,4 +1,4 @@
-// Text of a scaled count: count / 26214 rounded to five decimals, always
+// Text of a scaled count: count / kCountsPerVolt rounded to five decimals, always
 // seven characters ("0.00000" .. "2.50000").
 #ifndef ADCONV_VALUE_TEXT_H
 #define ADCONV_VALUE_TEXT_H

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -86,7 +87,8 @@ TEST(table_file, writes_header_and_rows_in_blocks)
     set_tz("UTC");
     adconv_test::TempDir dir;
     const std::string path = dir / "table";
-    adconv::TableFile table;
+    const auto buffer = std::make_unique<adconv::RowBuffer>();
+    adconv::TableFile table(*buffer);
     ASSERT_TRUE(table.open(path.c_str()));
     table.write_header();
     std::string expected = adconv::kHeader;
@@ -110,7 +112,8 @@ TEST(table_file, writes_header_and_rows_in_blocks)
 // /dev/full, and a folder that opens as a stream, exist only on POSIX.
 TEST(table_file, keeps_the_first_write_failure)
 {
-    adconv::TableFile table;
+    const auto buffer = std::make_unique<adconv::RowBuffer>();
+    adconv::TableFile table(*buffer);
     ASSERT_TRUE(table.open("/dev/full"));
     table.write_header();
     EXPECT_FALSE(table.flush());
@@ -126,9 +129,11 @@ TEST(convert, passes_on_a_read_error)
     adconv_test::TempDir dir;
     std::FILE* in = std::fopen(dir.path().c_str(), "rb");
     ASSERT_NE(in, nullptr);
-    adconv::TableFile table;
+    const auto rows = std::make_unique<adconv::RowBuffer>();
+    const auto block = std::make_unique<adconv::InputBlock>();
+    adconv::TableFile table(*rows);
     ASSERT_TRUE(table.open((dir / "table").c_str()));
-    const adconv::ConvertResult r = adconv::convert_records(in, table);
+    const adconv::ConvertResult r = adconv::convert_records(in, *block, table);
     std::fclose(in);
     EXPECT_EQ(r.read_error, EISDIR);
     EXPECT_EQ(r.records, 0);

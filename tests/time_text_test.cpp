@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform.h"
 #include "test_support.h"
 #include "time_text.h"
 

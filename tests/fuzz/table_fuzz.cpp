@@ -24,9 +24,11 @@ namespace {
     std::abort();
 }
 
+// In the current folder (the build tree, under ctest), removed after each
+// input; one whose check fails leaves it behind to look at.
 const std::string& table_path()
 {
-    static const std::string path = "/tmp/adconv-fuzz-" + std::to_string(getpid()) + ".table";
+    static const std::string path = "adconv-fuzz-" + std::to_string(getpid()) + ".table";
     return path;
 }
 
@@ -43,20 +45,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (in == nullptr)
         fail("cannot open the input buffer");
 
-    auto table = std::make_unique<adconv::TableFile>();
-    if (!table->open(table_path().c_str()))
+    const auto rows = std::make_unique<adconv::RowBuffer>();
+    const auto block = std::make_unique<adconv::InputBlock>();
+    adconv::TableFile table(*rows);
+    if (!table.open(table_path().c_str()))
         fail("cannot create the table");
-    table->write_header();
-    const adconv::ConvertResult result = adconv::convert_records(in, *table);
+    table.write_header();
+    const adconv::ConvertResult result = adconv::convert_records(in, *block, table);
     std::fclose(in);
-    if (!table->close())
+    if (!table.close())
         fail("table not written");
 
     const std::size_t records = (size - 1) / adconv::kRecordSize;
-    if (result.read_error != 0 || result.records != static_cast<long>(records))
+    if (result.read_error != 0 || result.records != static_cast<std::int64_t>(records))
         fail("wrong record count or a read error");
     std::ifstream written(table_path(), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    written.close();
+    std::remove(table_path().c_str());
     if (bytes.size() != adconv::kHeaderSize + records * adconv::kRowSize)
         fail("table size is not header + rows");
     if (bytes.compare(0, adconv::kHeaderSize, adconv::kHeader) != 0)

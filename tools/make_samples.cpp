@@ -8,11 +8,13 @@
 // that look like a real recording (slow drifts, oscillations, a charging
 // curve, a little noise), for pictures. The same arguments always give the
 // same file.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 
 namespace {
@@ -44,12 +46,14 @@ std::uint32_t smooth_count(int ch, double t, std::mt19937& rng)
 
 int main(int argc, char* argv[])
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "Usage: %s out count [sequential|random|mixed] [first_stamp]\n", argv[0]);
+    const char* mode = argc > 3 ? argv[3] : "sequential";
+    const char* const modes[] = {"sequential", "random", "mixed", "smooth"};
+    const auto is_mode = [mode](const char* m) { return std::strcmp(m, mode) == 0; };
+    if (argc < 3 || std::none_of(std::begin(modes), std::end(modes), is_mode)) {
+        std::fprintf(stderr, "Usage: %s out count [sequential|random|mixed|smooth] [first_stamp]\n", argv[0]);
         return 1;
     }
     const long count = std::strtol(argv[2], nullptr, 10);
-    const char* mode = argc > 3 ? argv[3] : "sequential";
     std::uint32_t stamp = argc > 4 ? static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)) : 1767225600u;
     std::FILE* out = std::fopen(argv[1], "wb");
     if (out == nullptr) {
