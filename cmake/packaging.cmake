@@ -38,6 +38,11 @@ endif()
 
 include(GNUInstallDirs)
 install(TARGETS adconv RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# No compiler notes in the installed program, as Debian's dh_strip leaves it.
+if(CMAKE_STRIP)
+  install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/adconv\")")
+endif()
 
 # The copyright file in Debian's machine-readable form, from LICENSE.
 file(READ LICENSE license)

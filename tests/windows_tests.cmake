@@ -10,7 +10,7 @@ add_executable(adconv_tests ${ADCONV_UNIT_TESTS})
 target_link_libraries(adconv_tests PRIVATE adconv_core GTest::gtest_main)
 adconv_warnings(adconv_tests)
 
-add_test(NAME windows_package COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package_check.sh ${PROJECT_BINARY_DIR})
+add_test(NAME windows_package COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package_check.sh ${PROJECT_BINARY_DIR} zip)
 
 if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   message(STATUS "No emulator for the target: the Windows tests are built, not run.")

@@ -1,0 +1,17 @@
+# Linux builds are hardened as a distribution builds its packages: fortified
+# C library calls (they need optimisation), strong stack protection, stack
+# clash protection, PIE, full RELRO and, on x86, control-flow protection. A
+# flag the compiler does not take for its target is left out.
+include(CheckCXXCompilerFlag)
+include(CheckPIESupported)
+check_pie_supported()
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+foreach(flag -fstack-protector-strong -fstack-clash-protection -fcf-protection)
+  string(MAKE_C_IDENTIFIER "ADCONV_HAS${flag}" has_flag)
+  check_cxx_compiler_flag(${flag} ${has_flag})
+  if(${has_flag})
+    add_compile_options(${flag})
+  endif()
+endforeach()
+add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+add_link_options(-Wl,-z,relro,-z,now)
