@@ -52,6 +52,11 @@ bool is_directory(std::FILE* fp)
 
 #else
 
+// The build asks for 64-bit offsets (_FILE_OFFSET_BITS=64); without them a
+// 32-bit system can neither open a sample file over 2 GiB nor write a table
+// past 2 GiB.
+static_assert(sizeof(off_t) >= 8, "files over 2 GiB need 64-bit file offsets");
+
 namespace adconv {
 
 namespace {

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 #include "platform.h"
@@ -116,7 +117,11 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
     const std::string out_path = options.stdout_path.empty() ? capture / "stdout" : options.stdout_path;
     const std::string err_path = capture / "stderr";
 
-    std::vector<std::string> argv_text{options.argv0};
+    std::vector<std::string> argv_text;
+    std::istringstream emulator(ADCONV_EMULATOR);
+    for (std::string word; emulator >> word;)
+        argv_text.push_back(word);
+    argv_text.push_back(options.program);
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : argv_text)
@@ -139,7 +144,7 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
             setenv("TZ", options.tz, 1);
         else
             unsetenv("TZ");
-        execv(options.program.c_str(), argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     int wstatus = 0;

@@ -53,11 +53,11 @@ struct RunOptions {
     std::string stdout_path;           // where standard output goes; captured when empty
     const char* tz = "UTC";            // TZ for the child; nullptr unsets it
     std::string program = ADCONV_BINARY;
-    std::string argv0 = ADCONV_BINARY;
 };
 
 // Runs the program (adconv unless told otherwise) in `dir` with the given
-// arguments, not counting argv[0].
+// arguments, not counting argv[0], which is the program's path. A cross
+// build runs it under the emulator that ADCONV_EMULATOR names.
 RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args,
                      const RunOptions& options = RunOptions());
 #endif
