@@ -10,7 +10,7 @@ cmake --build "$repo/build" --target adconv adconv_make_samples >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-"$repo/build/bench/adconv_make_samples" hour.bin 3600 smooth 1780300800
+"$repo/build/tools/adconv_make_samples" hour.bin 3600 smooth 1780300800
 TZ=UTC "$repo/build/adconv" hour.bin
 gnuplot <<'PLOT'
 set terminal pngcairo size 900,420 font "sans,10"
