@@ -2,11 +2,15 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #endif
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -128,25 +132,31 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    const pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || in < 0 || chdir(dir.c_str()) != 0)
-            _exit(127);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (options.tz != nullptr)
-            setenv("TZ", options.tz, 1);
-        else
-            unsetenv("TZ");
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    // The child's environment: this one's, with TZ as the options say.
+    std::vector<std::string> env_text;
+    for (char** e = environ; *e != nullptr; ++e)
+        if (std::strncmp(*e, "TZ=", 3) != 0)
+            env_text.emplace_back(*e);
+    if (options.tz != nullptr)
+        env_text.push_back(std::string("TZ=") + options.tz);
+    std::vector<char*> envp;
+    for (std::string& e : env_text)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    // posix_spawn rather than fork: the tests run threads, and fork hangs
+    // under some emulators (qemu-user for i386).
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot run " + argv_text[0]);
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
 
