@@ -43,7 +43,7 @@ void format_row(const sampleRecord& record, LocalTimeText& times, const ValueFie
     put_row(record, times, values, out);
 }
 
-TableFile::TableFile(RowBuffer& buffer) : values_(value_fields()), buffer_(buffer.bytes) {}
+TableFile::TableFile(RowBuffer& buffer) : values_(value_fields()), buffer_(buffer) {}
 
 TableFile::~TableFile()
 {
@@ -70,13 +70,13 @@ void TableFile::write_header()
 void TableFile::write_rows(const sampleRecord* records, std::size_t count)
 {
     while (count > 0 && !failed()) {
-        const std::size_t room = (kBufferSize - used_) / kRowSize;
+        const std::size_t room = (sizeof buffer_.bytes - used_) / kRowSize;
         if (room == 0) {
             flush();
             continue;
         }
         const std::size_t n = room < count ? room : count;
-        char* out = buffer_ + used_;
+        char* out = buffer_.bytes + used_;
         for (std::size_t i = 0; i < n; ++i, out += kRowSize)
             put_row(records[i], times_, values_, out);
         used_ += n * kRowSize;
@@ -87,9 +87,9 @@ void TableFile::write_rows(const sampleRecord* records, std::size_t count)
 
 void TableFile::put(const char* bytes, std::size_t size)
 {
-    if (kBufferSize - used_ < size)
+    if (sizeof buffer_.bytes - used_ < size)
         flush();
-    std::memcpy(buffer_ + used_, bytes, size);
+    std::memcpy(buffer_.bytes + used_, bytes, size);
     used_ += size;
 }
 
@@ -97,7 +97,7 @@ bool TableFile::flush()
 {
     if (used_ > 0 && !failed()) {
         errno = 0;
-        if (std::fwrite(buffer_, 1, used_, fp_) != used_)
+        if (std::fwrite(buffer_.bytes, 1, used_, fp_) != used_)
             fail(errno != 0 ? errno : EIO);
     }
     used_ = 0;

@@ -72,8 +72,7 @@ private:
     const ValueField* values_;
     std::size_t used_ = 0;
     int error_ = 0;
-    char* buffer_;
-    static constexpr std::size_t kBufferSize = sizeof(RowBuffer::bytes);
+    RowBuffer& buffer_;
 };
 
 }  // namespace adconv
