@@ -11,10 +11,13 @@ set -e
 build=$1 mode=$2
 out=$build/packages
 skip() { echo "$1 is not installed: skipped"; exit 77; }
+make_packages() {
+  rm -rf "$out" && mkdir -p "$out"
+  (cd "$out" && cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null)
+}
 
 if [ "$mode" = zip ]; then
-  rm -rf "$out" && mkdir -p "$out"
-  cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
+  make_packages
   zip=$(ls "$out"/adconv-*-win*.zip)
   cmake -E tar tf "$zip" >"$out/zip.txt"
   for f in adconv.exe README.md LICENSE adconv.txt; do
@@ -35,8 +38,7 @@ fi
 
 case $mode in
 build)
-  rm -rf "$out" && mkdir -p "$out"
-  (cd "$out" && cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null)
+  make_packages
   ls "$out"/*.deb "$out"/*.tar.gz
   exit 0 ;;
 lintian)
