@@ -133,15 +133,13 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
     argv.push_back(nullptr);
 
     // The child's environment: this one's, with TZ as the options say.
-    std::vector<std::string> env_text;
+    std::vector<char*> envp;
     for (char** e = environ; *e != nullptr; ++e)
         if (std::strncmp(*e, "TZ=", 3) != 0)
-            env_text.emplace_back(*e);
+            envp.push_back(*e);
+    std::string tz = options.tz != nullptr ? std::string("TZ=") + options.tz : "";
     if (options.tz != nullptr)
-        env_text.push_back(std::string("TZ=") + options.tz);
-    std::vector<char*> envp;
-    for (std::string& e : env_text)
-        envp.push_back(e.data());
+        envp.push_back(tz.data());
     envp.push_back(nullptr);
 
     // posix_spawn rather than fork: the tests run threads, and fork hangs
