@@ -21,10 +21,10 @@ struct InputBlock {
     sampleRecord records[4096];
 };
 
-// Reads `in` to its end a block at a time, so memory stays constant and a
-// pipe may deliver the data in pieces of any size. A trailing piece shorter
-// than a record is not a record and is dropped without a word. The blocks
-// are read straight into place, so an unbuffered `in` saves a copy.
+// Reads `in` to its end a block at a time, so memory stays constant. A
+// trailing piece shorter than a record is not a record and is dropped
+// without a word. The blocks are read straight into place, so an unbuffered
+// `in` saves a copy.
 ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table);
 
 }  // namespace adconv

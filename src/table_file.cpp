@@ -53,6 +53,10 @@ TableFile::~TableFile()
 
 bool TableFile::open(const char* path)
 {
+    if (fp_ != nullptr) {
+        errno = EBUSY;
+        return false;
+    }
     // Binary, so the CR LF line ends are the bytes written on any platform.
     fp_ = std::fopen(path, "wb");
     if (fp_ == nullptr)

@@ -46,11 +46,14 @@ class TableFile {
 public:
     // `buffer` must outlive the table.
     explicit TableFile(RowBuffer& buffer);
+    // Closes a table that was not closed, dropping the rows still in the
+    // buffer: a table given up on is not completed. Call close() to keep them.
     ~TableFile();
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
 
-    // Creates or truncates the file; false (with errno set) when it cannot.
+    // Creates or truncates the file; false (with errno set) when it cannot,
+    // and with EBUSY on a table that is already open.
     bool open(const char* path = kTableName);
     void write_header();
     void write_rows(const sampleRecord* records, std::size_t count);

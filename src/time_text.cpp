@@ -24,6 +24,7 @@ constexpr char kTwoDigits[] =
     "6061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// value: 0..99.
 void put2(char* out, int value)
 {
     std::memcpy(out, kTwoDigits + 2 * value, 2);
@@ -35,7 +36,13 @@ void put4(char* out, int value)
     put2(out + 2, value % 100);
 }
 
-// Proleptic Gregorian calendar, days counted from 1970-01-01.
+// Days from 1970-01-01 in the proleptic Gregorian calendar, and back: Howard
+// Hinnant's public algorithms days_from_civil and civil_from_days
+// ("chrono-Compatible Low-Level Date Algorithms"). They count years from
+// March, so the leap day ends a year: 146097 days make a 400-year era, 153
+// days the five months March to July (the month lengths repeat in five-month
+// cycles, whence (153 * month + 2) / 5), and 719468 days lie from
+// 0000-03-01 to 1970-01-01.
 std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d)
 {
     y -= m <= 2;
@@ -129,25 +136,24 @@ LocalTimeText::LocalTimeText()
     offsets_usable_ = utc_is_plain();
 }
 
-void LocalTimeText::format_other(std::int64_t t, char* out)
+void LocalTimeText::format_general(std::int64_t t, char* out)
 {
     if (!have_span_) {
-        convert(t, out);
+        ask_platform(t, out);
     } else if (t >= lo_ && t <= hi_) {
-        from_offset(t, out);
-    } else if (t > hi_ && t - hi_ <= kProbeStep && probe(hi_ + kProbeStep)) {
+        text_from_offset(t, out);
+    } else if (t > hi_ && t - hi_ <= kProbeStep && has_span_offset(hi_ + kProbeStep)) {
         hi_ += kProbeStep;
-        from_offset(t, out);
-    } else if (t < lo_ && lo_ - t <= kProbeStep && probe(lo_ - kProbeStep)) {
+        text_from_offset(t, out);
+    } else if (t < lo_ && lo_ - t <= kProbeStep && has_span_offset(lo_ - kProbeStep)) {
         lo_ -= kProbeStep;
-        from_offset(t, out);
+        text_from_offset(t, out);
     } else {
-        convert(t, out);
+        ask_platform(t, out);
     }
 }
 
-// Converts one stamp through the platform and makes it the new span.
-void LocalTimeText::convert(std::int64_t t, char* out)
+void LocalTimeText::ask_platform(std::int64_t t, char* out)
 {
     std::tm f{};
     have_span_ = false;
@@ -163,24 +169,23 @@ void LocalTimeText::convert(std::int64_t t, char* out)
     }
 }
 
-// Whether stamp t has the span's offset.
-bool LocalTimeText::probe(std::int64_t t)
+bool LocalTimeText::has_span_offset(std::int64_t t) const
 {
     std::tm f{};
     return local_fields(t, f) && local_seconds(f) - t == offset_;
 }
 
-void LocalTimeText::from_offset(std::int64_t t, char* out)
+void LocalTimeText::text_from_offset(std::int64_t t, char* out)
 {
     if (!text_valid_ || t != text_t_) {
-        build(t);
+        build_text(t);
         text_t_ = t;
         text_valid_ = true;
     }
     copy_text(out);
 }
 
-void LocalTimeText::build(std::int64_t t)
+void LocalTimeText::build_text(std::int64_t t)
 {
     const std::int64_t local = t + offset_;
     const std::int64_t day = floor_div(local, kSecondsPerDay);
@@ -190,14 +195,16 @@ void LocalTimeText::build(std::int64_t t)
         f.tm_year = static_cast<int>(c.year - 1900);
         f.tm_mon = static_cast<int>(c.month - 1);
         f.tm_mday = static_cast<int>(c.day);
+        // Always written: a 32-bit stamp plus an offset under a day lies in
+        // 1969..2106, well inside the years format_calendar takes.
         format_calendar(f, text_);
         day_ = day;
         day_valid_ = true;
     }
-    const int sod = static_cast<int>(local - day * kSecondsPerDay);
-    put2(text_ + 11, sod / 3600);
-    put2(text_ + 14, sod / 60 % 60);
-    put2(text_ + 17, sod % 60);
+    const int second_of_day = static_cast<int>(local - day * kSecondsPerDay);
+    put2(text_ + 11, second_of_day / 3600);
+    put2(text_ + 14, second_of_day / 60 % 60);
+    put2(text_ + 17, second_of_day % 60);
 }
 
 }  // namespace adconv

@@ -22,11 +22,17 @@ static_assert(sizeof kUnknownTime - 1 == kTimeWidth, "the marker fills the time 
 // outside 0..9999 (which would change the column's width).
 bool format_calendar(const std::tm& fields, char* out);
 
-// Time texts for a stream of stamps, equal byte for byte to local_fields()
-// followed by format_calendar() (or kUnknownTime), but asking the platform
-// only when a stamp leaves the span of time that is known to share one UTC
-// offset. Consecutive records usually lie seconds apart, so nearly every
-// text is built with a few additions from the cached offset and day.
+// Time texts for a stream of stamps, asking the platform only when a stamp
+// leaves the span of time that is known to share one UTC offset.
+// Consecutive records usually lie seconds apart, so nearly every text is
+// built with a few additions from the cached offset and day.
+//
+// The texts equal local_fields() followed by format_calendar() (or
+// kUnknownTime) byte for byte, with one limit: a span grows by checking the
+// offset a minute (kProbeStep) ahead or back, so a change of offset that
+// reverts within that minute is not seen. No zone in the time-zone database
+// does that; only a rule string written to do it can (TZ=AAA0BBB,J60/0,J60/1:00:30,
+// 30 seconds of summer time, gives 30 texts that differ from the platform's).
 class LocalTimeText {
 public:
     LocalTimeText();
@@ -42,12 +48,14 @@ public:
             text_t_ = t;
             copy_text(out);
         } else {
-            format_other(t, out);
+            format_general(t, out);
         }
     }
 
 private:
-    void format_other(std::int64_t t, char* out);
+    // Any stamp: from the span, from the span grown by one probe, or from
+    // the platform.
+    void format_general(std::int64_t t, char* out);
 
     void copy_text(char* out) const
     {
@@ -56,13 +64,18 @@ private:
         std::memcpy(out, text_, kTimeWidth - 1);
         out[kTimeWidth - 1] = text_[kTimeWidth - 1];
     }
-    void convert(std::int64_t t, char* out);
-    bool probe(std::int64_t t);
-    void from_offset(std::int64_t t, char* out);
-    void build(std::int64_t t);
+    // Asks the platform for t's text, written to out only, and starts a new
+    // span at t.
+    void ask_platform(std::int64_t t, char* out);
+    // Whether the platform gives t the span's offset.
+    bool has_span_offset(std::int64_t t) const;
+    // t's text from the span's offset, through text_.
+    void text_from_offset(std::int64_t t, char* out);
+    // Rebuilds text_ for t from the span's offset, the date only on a new day.
+    void build_text(std::int64_t t);
 
     // Whether local time is UTC time plus a whole offset, with no leap
-    // seconds counted in the zone's data.
+    // seconds counted in the zone's data; without it no span is ever made.
     bool offsets_usable_;
 
     // While have_span_, every stamp in [lo_, hi_] has local time t + offset_.
@@ -71,10 +84,14 @@ private:
     std::int64_t hi_ = 0;
     std::int64_t offset_ = 0;
 
-    // The text of stamp text_t_, which lies in the current span (so
-    // text_valid_ implies have_span_); its date part is that of local day day_.
+    // While text_valid_, text_ holds the text of stamp text_t_, which lies
+    // in the current span (so text_valid_ implies have_span_). Cleared
+    // whenever the span is.
     bool text_valid_ = false;
     std::int64_t text_t_ = 0;
+    // While day_valid_, text_'s date part is that of local day day_ (days
+    // since 1970-01-01). Only build_text() writes text_'s date, and
+    // ask_platform() never writes text_ at all, so a new span keeps this true.
     bool day_valid_ = false;
     std::int64_t day_ = 0;
     char text_[kTimeWidth];

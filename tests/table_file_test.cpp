@@ -1,12 +1,14 @@
 // Rows and the table writer, checked against the C library's own formatting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "convert.h"
 #include "table_file.h"
@@ -90,17 +92,24 @@ TEST(table_file, writes_header_and_rows_in_blocks)
     const auto buffer = std::make_unique<adconv::RowBuffer>();
     adconv::TableFile table(*buffer);
     ASSERT_TRUE(table.open(path.c_str()));
+    EXPECT_FALSE(table.open(path.c_str()));  // one table, one file
+    EXPECT_EQ(errno, EBUSY);
     table.write_header();
     std::string expected = adconv::kHeader;
-    adconv::LocalTimeText times;
+    // Runs of 1000 rows, one of which fills the buffer part way through.
+    const std::size_t rows = adconv::RowBuffer::kRows * 3 / 2;
+    const std::size_t run = 1000;
+    static_assert(adconv::RowBuffer::kRows % run != 0, "a run must cross the end of the buffer");
+    std::vector<adconv::sampleRecord> records;
     Counts c{};
-    const int rows = 5000;  // more than one buffer's worth
-    for (int i = 0; i < rows; ++i) {
-        c[i % 16] = static_cast<unsigned>(i);
-        const adconv::sampleRecord r = make_record(static_cast<std::uint32_t>(i * 7), c);
-        table.write_rows(&r, 1);
-        expected += row_text(times, static_cast<std::uint32_t>(i * 7), c);
+    for (std::size_t i = 0; i < rows; ++i) {
+        c[i % 16] = static_cast<unsigned>(i * 7919) & 0xFFFF;
+        const std::uint32_t t = static_cast<std::uint32_t>(i * 7);
+        records.push_back(make_record(t, c));
+        expected += plain_row(t, c);
     }
+    for (std::size_t i = 0; i < rows; i += run)
+        table.write_rows(&records[i], std::min(run, rows - i));
     ASSERT_TRUE(table.close());
     EXPECT_EQ(table.error(), 0);
     const std::string written = adconv_test::read_file(path);
