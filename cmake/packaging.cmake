@@ -10,9 +10,11 @@ set(CPACK_STRIP_FILES ON)
 configure_file(man/adconv.1.in ${PROJECT_BINARY_DIR}/adconv.1 @ONLY)
 
 if(WIN32)
-  # Everything in one folder: the program, the README and the manual as text.
+  # Everything in one folder: the program, a guide for Windows users and the
+  # manual as text, both with Windows line ends.
   install(TARGETS adconv RUNTIME DESTINATION .)
-  install(FILES README.md LICENSE DESTINATION .)
+  configure_file(packaging/windows-readme.txt ${PROJECT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt LICENSE DESTINATION .)
   find_program(ADCONV_GROFF groff)
   if(ADCONV_GROFF)
     execute_process(COMMAND ${ADCONV_GROFF} -man -Tascii -P-cbou ${PROJECT_BINARY_DIR}/adconv.1

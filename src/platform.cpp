@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 static_assert(CHAR_BIT == 8, "records are decoded a byte of eight bits at a time");
@@ -13,15 +16,75 @@ static_assert(sizeof(int) >= 4, "calendar fields and seconds of a day are comput
 
 // The Windows runtime: 64-bit time values whatever the width of time_t or
 // long, so stamps from 2^31 up are dates from 2038 on in 32-bit builds too.
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <io.h>
+#include <windows.h>
 
 namespace adconv {
 
 static_assert(sizeof(__time64_t) == 8, "stamps up to 2^32 - 1 need a 64-bit time value");
 
+namespace {
+
+bool is_letter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+HANDLE handle_of(std::FILE* fp)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp)));
+}
+
+bool same_id(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+}  // namespace
+
 void read_time_zone()
 {
     _tzset();
+}
+
+bool time_zone_readable()
+{
+    const char* p = std::getenv("TZ");
+    if (p == nullptr || *p == '\0')
+        return true;  // the system's zone
+    // The runtime takes the first three characters as the name, then reads
+    // an offset and a summer-time name from whatever follows; no other form
+    // is read as meant. A bare UTC or GMT reads as offset 0, which it is.
+    if (std::strcmp(p, "UTC") == 0 || std::strcmp(p, "GMT") == 0)
+        return true;
+    for (int i = 0; i < 3; ++i)
+        if (!is_letter(*p++))
+            return false;
+    if (*p == '+' || *p == '-')
+        ++p;
+    if (!is_digit(*p))  // hh
+        return false;
+    while (is_digit(*p))
+        ++p;
+    for (int part = 0; part < 2 && *p == ':'; ++part) {  // :mm, then :ss
+        if (!is_digit(*++p))
+            return false;
+        while (is_digit(*p))
+            ++p;
+    }
+    while (is_letter(*p))  // the summer-time name
+        ++p;
+    return *p == '\0';
 }
 
 bool local_fields(std::int64_t t, std::tm& fields)
@@ -42,10 +105,50 @@ bool utc_fields(std::int64_t t, std::tm& fields)
     return _gmtime64_s(&fields, &tt) == 0;
 }
 
-bool is_directory(std::FILE* fp)
+std::FILE* open_input(const char* path)
 {
-    struct _stat64 st;
-    return _fstat64(_fileno(fp), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR;
+    std::FILE* fp = std::fopen(path, "rb");
+    if (fp == nullptr && errno == EACCES) {
+        // The runtime refuses a folder as "Permission denied"; say what it is.
+        const DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            errno = EISDIR;
+    }
+    return fp;
+}
+
+bool same_file(std::FILE* fp, const char* path)
+{
+    BY_HANDLE_FILE_INFORMATION opened;
+    if (!GetFileInformationByHandle(handle_of(fp), &opened))
+        return false;  // a pipe or a device: no file to be
+    // No access asked for, only the identity; backup semantics let a folder open too.
+    const HANDLE other = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (other == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION named;
+    const bool known = GetFileInformationByHandle(other, &named) != 0;
+    CloseHandle(other);
+    return known && same_id(opened, named);
+}
+
+bool write_text(std::FILE* stream, const char* text)
+{
+    const HANDLE h = handle_of(stream);
+    DWORD mode;
+    if (h == INVALID_HANDLE_VALUE || !GetConsoleMode(h, &mode))
+        return std::fputs(text, stream) >= 0;
+    // A console shows bytes in its own code page, which is not UTF-8, so it
+    // gets the text as UTF-16. Room for the longest path Windows has.
+    static wchar_t wide[40000];
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, sizeof wide / sizeof wide[0]);
+    if (n <= 0)
+        return std::fputs(text, stream) >= 0;
+    std::fflush(stream);
+    DWORD written = 0;
+    return WriteConsoleW(h, wide, static_cast<DWORD>(n - 1), &written, nullptr) != 0 &&
+           written == static_cast<DWORD>(n - 1);
 }
 
 }  // namespace adconv
@@ -73,6 +176,11 @@ void read_time_zone()
     tzset();
 }
 
+bool time_zone_readable()
+{
+    return true;  // the C library reads zone names, rules and offsets alike
+}
+
 bool local_fields(std::int64_t t, std::tm& fields)
 {
     if (!fits_time_t(t))
@@ -89,10 +197,29 @@ bool utc_fields(std::int64_t t, std::tm& fields)
     return gmtime_r(&tt, &fields) != nullptr;
 }
 
-bool is_directory(std::FILE* fp)
+std::FILE* open_input(const char* path)
 {
+    std::FILE* fp = std::fopen(path, "rb");
     struct stat st;
-    return fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode);
+    if (fp != nullptr && fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(fp);  // a folder opens here, but reads as an error
+        errno = EISDIR;
+        return nullptr;
+    }
+    return fp;
+}
+
+bool same_file(std::FILE* fp, const char* path)
+{
+    struct stat opened;
+    struct stat named;
+    return fstat(fileno(fp), &opened) == 0 && stat(path, &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
+}
+
+bool write_text(std::FILE* stream, const char* text)
+{
+    return std::fputs(text, stream) >= 0;
 }
 
 }  // namespace adconv

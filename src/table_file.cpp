@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace adconv {
 
@@ -31,12 +29,6 @@ inline void put_row(const sampleRecord& record, LocalTimeText& times, const Valu
 }
 
 }  // namespace
-
-bool names_table(const char* path)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(path, kTableName, ec);
-}
 
 void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
 {

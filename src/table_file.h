@@ -15,10 +15,6 @@ namespace adconv {
 
 constexpr char kTableName[] = "adtable";
 
-// Whether `path` names the table file, under any name or link. Such an input
-// would be truncated by opening the table before it could be read.
-bool names_table(const char* path);
-
 constexpr char kHeader[] =
     "\r\nTime               \tad1_0\tad1_1\tad1_2\tad1_3\tad1_4\tad1_5\tad1_6\tad1_7"
     "\tad2_0\tad2_1\tad2_2\tad2_3\tad2_4\tad2_5\tad2_6\tad2_7\r\n";

@@ -19,11 +19,22 @@ make_packages() {
 if [ "$mode" = zip ]; then
   make_packages
   zip=$(ls "$out"/adconv-*-win*.zip)
-  cmake -E tar tf "$zip" >"$out/zip.txt"
-  for f in adconv.exe README.md LICENSE adconv.txt; do
-    grep -q "/$f\$" "$out/zip.txt" || { echo "$f is missing from $(basename "$zip")"; exit 1; }
+  rm -rf "$out/unzipped" && mkdir "$out/unzipped"
+  (cd "$out/unzipped" && cmake -E tar xf "$zip")
+  for f in adconv.exe README.txt LICENSE adconv.txt; do
+    [ -f "$out"/unzipped/*/$f ] || { echo "$f is missing from $(basename "$zip")"; exit 1; }
   done
-  echo "$(basename "$zip") holds adconv.exe, README.md, LICENSE and adconv.txt"
+  # The guide is for Notepad: CR LF line ends throughout.
+  guide=$(ls "$out"/unzipped/*/README.txt)
+  [ "$(tr -cd '\r' <"$guide" | wc -c)" -eq "$(tr -cd '\n' <"$guide" | wc -c)" ] ||
+    { echo "README.txt has lines without CR LF"; exit 1; }
+  # The manifest that makes the process's code page UTF-8 is a resource of
+  # the program (type 24), not just bytes in it.
+  objdump=$(sed -n 's/^CMAKE_OBJDUMP:FILEPATH=//p' "$build/CMakeCache.txt")
+  exe=$(ls "$out"/unzipped/*/adconv.exe)
+  "$objdump" -p "$exe" | grep -q 'Entry: ID: 0x000018' && grep -aq '<activeCodePage' "$exe" ||
+    { echo "adconv.exe carries no manifest with its code page"; exit 1; }
+  echo "$(basename "$zip") holds adconv.exe with its manifest, README.txt (CR LF), LICENSE and adconv.txt"
   exit 0
 fi
 

@@ -2,11 +2,21 @@
 # Runs the Windows build of adconv under wine, one row of the table below a
 # case, each in a folder of its own, and compares the exit status, standard
 # output and standard error (CR LF line ends, the runtime's own error
-# texts) and the table file byte for byte.
-# Usage: windows_cli_check.sh WINE ADCONV_EXE SOURCE_DIR
-wine=$1 exe=$2 src=$3
+# texts) and the table file byte for byte. LOCALE (en_US, ru_RU, zh_CN...)
+# sets the system's code page that wine runs the program with (1252, 1251,
+# 936...); names outside it must still reach the right file.
+# Usage: windows_cli_check.sh WINE ADCONV_EXE SOURCE_DIR LOCALE
+wine=$1 exe=$2 src=$3 locale=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# The locale is made here, so the test needs no root: Debian's package
+# "locales" has the sources.
+command -v localedef >/dev/null 2>&1 && [ -e "/usr/share/i18n/locales/$locale" ] ||
+  { echo "localedef or the $locale sources (package locales) are missing: skipped"; exit 77; }
+localedef -i "$locale" -f UTF-8 "$work/$locale.UTF-8" 2>/dev/null || true
+[ -e "$work/$locale.UTF-8/LC_CTYPE" ] || { echo "localedef could not make $locale.UTF-8"; exit 1; }
+export LOCPATH=$work LC_ALL=$locale.UTF-8
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }  # wine maps / to drive Z:
 winexe=$(winpath "$exe")
 
@@ -18,6 +28,10 @@ record() { printf "$1"; printf '\063\063%.0s' $(seq 16); }
 record '\200\000\000\000' >"$in/y2038.bin"
 record '\000\000\000\000' >"$in/epoch.bin"
 { cat "$in/y2038.bin"; printf 'partial'; } >"$in/partial.bin"
+# Names in several scripts, each outside some system code page.
+mkdir "$in/Дмитрий"
+for name in измерение Messung_März 测量 Дмитрий/run; do cp "$src/examples/sample.bin" "$in/$name.bin"; done
+tzform='this system reads TZ only as NAME[+|-]hh[:mm[:ss]][DST], for example CET-1CEST or UTC0; unset TZ for the system'"'"'s time zone'
 head -c 119 "$src/tests/golden/sample-utc.adtable" >"$work/header"
 row() { cat "$work/header"; printf '%s' "$1"; printf '\t0.50000%.0s' $(seq 16); printf '\r\n'; }
 cp "$src/tests/golden/sample-utc.adtable" "$work/utc"
@@ -62,12 +76,22 @@ empty|UTC0|table|$in/empty.bin|0|0||header
 partial-record|UTC0|none|$in/partial.bin|0|1||y2038
 no-argument|UTC0|none|-|1|-|Usage: $winexe filename|none
 missing-input|UTC0|table|missing.bin|1|-|missing.bin: No such file or directory|keep
-folder-input|UTC0|table|$in|1|-|$in: Permission denied|keep
+folder-input|UTC0|table|$in|1|-|$in: Is a directory|keep
+cyrillic-name|UTC0|none|..\in\измерение.bin|0|12||utc
+latin-name|UTC0|none|..\in\Messung_März.bin|0|12||utc
+cjk-name|UTC0|none|$in/测量.bin|0|12||utc
+named-folder|UTC0|none|..\in\Дмитрий\run.bin|0|12||utc
+tz-utc|UTC|none|$src/examples/sample.bin|0|12||utc
+tz-zone-name|Europe/Berlin|table|$in/y2038.bin|1|-|TZ=Europe/Berlin: $tzform|keep
+tz-colon-name|:Europe/Berlin|table|$in/y2038.bin|1|-|TZ=:Europe/Berlin: $tzform|keep
 input-is-table|UTC0|table|adtable|1|-|adtable: input file is the table file|keep
+input-is-table-case|UTC0|table|ADTABLE|1|-|ADTABLE: input file is the table file|keep
+Œuvre|UTC0|table|..\case-Œuvre\adtable|1|-|..\case-Œuvre\adtable: input file is the table file|keep
+данные|UTC0|table|..\case-данные\adtable|1|-|..\case-данные\adtable: input file is the table file|keep
 input-is-table-dot|UTC0|table|.\adtable|1|-|.\adtable: input file is the table file|keep
 input-is-table-slash|UTC0|table|./adtable|1|-|./adtable: input file is the table file|keep
 input-is-table-full|UTC0|table|$full|1|-|$full: input file is the table file|keep
 table-is-folder|UTC0|folder|$in/y2038.bin|1|-|adtable: Permission denied|folder
 CASES
-echo "windows_cli: ${passed:-0} passed, ${failed:-0} failed"
+echo "windows_cli ($locale): ${passed:-0} passed, ${failed:-0} failed"
 [ "${failed:-0}" -eq 0 ] && [ "${passed:-0}" -gt 0 ]

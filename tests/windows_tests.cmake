@@ -21,13 +21,20 @@ endif()
 add_test(NAME unit_tests COMMAND adconv_tests)
 
 if(CMAKE_CROSSCOMPILING_EMULATOR)
-  add_test(NAME windows_cli
-           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows_cli_check.sh
-                   ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:adconv> ${PROJECT_SOURCE_DIR})
+  # The command-line cases in three system code pages: 1252 (Western), 1251
+  # (Cyrillic) and 936 (Chinese).
+  set(cli_tests)
+  foreach(locale en_US ru_RU zh_CN)
+    add_test(NAME windows_cli_${locale}
+             COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows_cli_check.sh
+                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:adconv> ${PROJECT_SOURCE_DIR} ${locale})
+    set_tests_properties(windows_cli_${locale} PROPERTIES SKIP_RETURN_CODE 77)
+    list(APPEND cli_tests windows_cli_${locale})
+  endforeach()
   # A wine prefix of the build's own, made once before the tests, so wine's
   # first-run messages never reach a test's output; no Mono or Gecko.
   set(wine_env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
   add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init)
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}")
-  set_tests_properties(unit_tests windows_cli PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}")
+  set_tests_properties(unit_tests ${cli_tests} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}")
 endif()
