@@ -15,8 +15,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # -L: the target's loader and libraries; files it does not find there (the
-# time-zone data, /etc/localtime) come from this machine.
+# time-zone data, /etc/localtime) come from this machine. A static build
+# (-DADCONV_STATIC=ON) runs without them, as on a machine that has none.
 find_program(ADCONV_QEMU NAMES qemu-${ADCONV_QEMU_ARCH} qemu-${ADCONV_QEMU_ARCH}-static)
-if(ADCONV_QEMU)
+if(ADCONV_QEMU AND ADCONV_STATIC)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${ADCONV_QEMU})
+elseif(ADCONV_QEMU)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${ADCONV_QEMU} -L /usr/${ADCONV_LINUX_TRIPLET})
 endif()

@@ -41,7 +41,8 @@ endif()
 include(GNUInstallDirs)
 install(TARGETS adconv RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # No compiler notes in the installed program, as Debian's dh_strip leaves it.
-if(CMAKE_STRIP)
+# Those are ELF sections, and only an ELF strip takes their names.
+if(CMAKE_STRIP AND CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")
   install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/adconv\")")
 endif()
@@ -78,7 +79,13 @@ endforeach()
 install(FILES ${adconv.1_installed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${changelog_installed} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-set(CPACK_GENERATOR "DEB;TGZ")
+# A tarball everywhere; a Debian package for Linux where dpkg is.
+find_program(ADCONV_DPKG dpkg)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND ADCONV_DPKG)
+  set(CPACK_GENERATOR "DEB;TGZ")
+else()
+  set(CPACK_GENERATOR "TGZ")
+endif()
 # CPack puts the summary in front; lines kept short for Debian.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "adconv reads a file of 36-byte records, each a time stamp and sixteen
 16-bit readings of two eight-channel analogue-to-digital converters, and

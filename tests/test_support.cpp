@@ -115,6 +115,11 @@ TempDir::~TempDir()
 }
 
 #ifndef _WIN32
+bool has_dev_full()
+{
+    return access("/dev/full", W_OK) == 0;
+}
+
 RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args, const RunOptions& options)
 {
     TempDir capture;

@@ -43,6 +43,9 @@ private:
 };
 
 #ifndef _WIN32
+// Whether /dev/full, where every write fails, exists here (macOS has none).
+bool has_dev_full();
+
 struct RunResult {
     int status = -1;  // exit status, or -1 if the program did not exit normally
     std::string out;
