@@ -60,10 +60,10 @@ build deb
 cp "$work"/deb/packages/*.deb "$dist/"
 
 # Static Linux programs: the program, its manual page, the README and the licence.
-for target in x86_64: aarch64-linux-gnu:arm64 arm-linux-gnueabihf:armhf i686-linux-gnu:i686; do
+# (The x86-64 one with this machine's own compiler.)
+for target in :x86_64 aarch64-linux-gnu:arm64 arm-linux-gnueabihf:armhf i686-linux-gnu:i686; do
   triplet=${target%%:*} arch=${target#*:}
   if [ -z "$triplet" ]; then
-    arch=x86_64
     build "linux-$arch" -DADCONV_STATIC=ON
   else
     build "linux-$arch" -DADCONV_STATIC=ON -DCMAKE_TOOLCHAIN_FILE=cmake/$triplet.cmake
