@@ -51,7 +51,7 @@ tarball() {
 }
 
 echo "release: source archive"
-git archive --format=tar --prefix="adconv-$version/" HEAD | gzip -9n >"$dist/adconv-$version.tar.gz"
+git -c tar.umask=0022 archive --format=tar --prefix="adconv-$version/" HEAD | gzip -9n >"$dist/adconv-$version.tar.gz"
 
 # The Debian package, built as Debian builds (dynamic, hardened). CPack takes
 # its time stamps from SOURCE_DATE_EPOCH and sorts the package's files.
