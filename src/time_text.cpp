@@ -24,7 +24,7 @@ constexpr char kTwoDigits[] =
     "6061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// value: 0..99.
+// Two digits of a value in 0..99.
 void put2(char* out, int value)
 {
     std::memcpy(out, kTwoDigits + 2 * value, 2);
