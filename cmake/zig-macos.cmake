@@ -6,6 +6,7 @@
 set(CMAKE_SYSTEM_NAME Darwin)
 set(CMAKE_SYSTEM_PROCESSOR ${ADCONV_MACOS_PROCESSOR})
 find_program(ADCONV_ZIG zig REQUIRED)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ADCONV_ZIG)  # the compiler checks' projects need it too
 
 # CMake runs one program per tool: small scripts that call zig for the target.
 set(wrappers ${CMAKE_BINARY_DIR}/zig-${ADCONV_ZIG_TARGET})
