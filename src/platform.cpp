@@ -139,10 +139,11 @@ bool write_text(std::FILE* stream, const char* text)
     DWORD mode;
     if (h == INVALID_HANDLE_VALUE || !GetConsoleMode(h, &mode))
         return std::fputs(text, stream) >= 0;
-    // A console shows bytes in its own code page, which is not UTF-8, so it
-    // gets the text as UTF-16. Room for the longest path Windows has.
+    // A console shows bytes in its own code page, which is not the
+    // process's (UTF-8 by the manifest; the system's on Windows before
+    // 1903), so it gets the text as UTF-16. Room for the longest path.
     static wchar_t wide[40000];
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, sizeof wide / sizeof wide[0]);
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, static_cast<int>(sizeof wide / sizeof wide[0]));
     if (n <= 0)
         return std::fputs(text, stream) >= 0;
     std::fflush(stream);
