@@ -81,7 +81,9 @@ install(FILES ${changelog_installed} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # A tarball everywhere; a Debian package for Linux where dpkg is.
 find_program(ADCONV_DPKG dpkg)
+set(ADCONV_DEBIAN_PACKAGE OFF)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND ADCONV_DPKG)
+  set(ADCONV_DEBIAN_PACKAGE ON)
   set(CPACK_GENERATOR "DEB;TGZ")
 else()
   set(CPACK_GENERATOR "TGZ")
