@@ -17,14 +17,14 @@ foreach(tool cc c++ ar ranlib)
     set(target_flag "")
   endif()
   file(WRITE ${wrappers}/${tool} "#!/bin/sh\nexec '${ADCONV_ZIG}' ${tool} ${target_flag} \"$@\"\n")
-  file(CHMOD ${wrappers}/${tool} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
 endforeach()
-set(CMAKE_C_COMPILER ${wrappers}/cc)
-set(CMAKE_CXX_COMPILER ${wrappers}/c++)
 # CMake asks for install_name_tool on macOS; it is needed only to install
 # shared libraries, which adconv has none of.
 file(WRITE ${wrappers}/install_name_tool "#!/bin/sh\necho 'install_name_tool: not in a cross build' >&2\nexit 1\n")
-file(CHMOD ${wrappers}/install_name_tool PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
+file(CHMOD ${wrappers}/cc ${wrappers}/c++ ${wrappers}/ar ${wrappers}/ranlib ${wrappers}/install_name_tool
+     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
+set(CMAKE_C_COMPILER ${wrappers}/cc)
+set(CMAKE_CXX_COMPILER ${wrappers}/c++)
 set(CMAKE_INSTALL_NAME_TOOL ${wrappers}/install_name_tool CACHE FILEPATH "")
 set(CMAKE_AR ${wrappers}/ar CACHE FILEPATH "")
 set(CMAKE_RANLIB ${wrappers}/ranlib CACHE FILEPATH "")
