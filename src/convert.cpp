@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform.h"
+
 namespace adconv {
 
 ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table)
@@ -10,16 +12,16 @@ ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table
     for (;;) {
         errno = 0;
         const std::size_t got = std::fread(block.records, 1, sizeof block.records, in);
-        const int read_errno = errno;
-        const std::size_t whole = got / kRecordSize;
-        table.write_rows(block.records, whole);
-        result.records += static_cast<std::int64_t>(whole);
         // fread keeps reading until the block is full, so a short block is
         // the end of the data or an error: the bytes past its last whole
         // record are a trailing piece, never the start of one more.
-        if (got < sizeof block.records) {
-            if (!std::feof(in))
-                result.read_error = read_errno != 0 ? read_errno : EIO;
+        const bool last_block = got < sizeof block.records;
+        const int read_error = last_block && !std::feof(in) ? last_error() : 0;
+        const std::size_t whole = got / kRecordSize;
+        table.write_rows(block.records, whole);
+        result.records += static_cast<std::int64_t>(whole);
+        if (last_block) {
+            result.read_error = read_error;
             return result;
         }
     }

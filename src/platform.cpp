@@ -12,20 +12,7 @@
 static_assert(CHAR_BIT == 8, "records are decoded a byte of eight bits at a time");
 static_assert(sizeof(int) >= 4, "calendar fields and seconds of a day are computed in int");
 
-#ifdef _WIN32
-
-// The Windows runtime: 64-bit time values whatever the width of time_t or
-// long, so stamps from 2^31 up are dates from 2038 on in 32-bit builds too.
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <io.h>
-#include <windows.h>
-
 namespace adconv {
-
-static_assert(sizeof(__time64_t) == 8, "stamps up to 2^32 - 1 need a 64-bit time value");
 
 namespace {
 
@@ -39,15 +26,103 @@ bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Skips a number of at most `digits` digits no greater than `max`; nullptr
+// when there is none.
+const char* skip_number(const char* p, int digits, int max)
+{
+    int value = 0;
+    const char* start = p;
+    while (is_digit(*p) && p - start < digits)
+        value = value * 10 + (*p++ - '0');
+    return p != start && !is_digit(*p) && value <= max ? p : nullptr;
+}
+
+// [+|-]hh[:mm[:ss]], hours up to max_hours.
+const char* skip_clock(const char* p, int max_hours)
+{
+    if (*p == '+' || *p == '-')
+        ++p;
+    p = skip_number(p, 3, max_hours);
+    for (int part = 0; part < 2 && p != nullptr && *p == ':'; ++part)
+        p = skip_number(p + 1, 2, 59);
+    return p;
+}
+
+}  // namespace
+
+bool same_file_id(const FileId& a, const FileId& b)
+{
+    static const unsigned char none[sizeof a.file] = {};
+    return a.volume == b.volume && std::memcmp(a.file, b.file, sizeof a.file) == 0 &&
+           std::memcmp(a.file, none, sizeof none) != 0;
+}
+
+int last_error()
+{
+    return errno != 0 ? errno : EIO;
+}
+
+}  // namespace adconv
+
+#ifdef _WIN32
+
+// The Windows runtime: 64-bit time values whatever the width of time_t or
+// long, so stamps from 2^31 up are dates from 2038 on in 32-bit builds too.
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0602  // declares FILE_ID_INFO; older systems refuse it at run time
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace adconv {
+
+static_assert(sizeof(__time64_t) == 8, "stamps up to 2^32 - 1 need a 64-bit time value");
+
+namespace {
+
 HANDLE handle_of(std::FILE* fp)
 {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp)));
 }
 
-bool same_id(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+bool is_folder(const char* path)
 {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The file's 128-bit ID where the system gives one (Windows 8 and later;
+// ReFS needs all of it), else the 64-bit file index.
+bool file_id(HANDLE h, FileId& id)
+{
+    FILE_ID_INFO info;
+    if (GetFileInformationByHandleEx(h, FileIdInfo, &info, sizeof info)) {
+        id.volume = info.VolumeSerialNumber;
+        static_assert(sizeof info.FileId == sizeof id.file, "a file ID is 128 bits");
+        std::memcpy(id.file, &info.FileId, sizeof id.file);
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION old;
+    if (!GetFileInformationByHandle(h, &old))
+        return false;  // a pipe or a device: no file to be
+    id.volume = old.dwVolumeSerialNumber;
+    const std::uint64_t index = std::uint64_t{old.nFileIndexHigh} << 32 | old.nFileIndexLow;
+    for (int i = 0; i < 8; ++i)
+        id.file[i] = static_cast<unsigned char>(index >> (8 * i));
+    return true;
+}
+
+// The path the system resolved the handle to, links and short names
+// undone; false when it gives none.
+bool final_path(HANDLE h, wchar_t* path, DWORD size)
+{
+    const DWORD n = GetFinalPathNameByHandleW(h, path, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    return n > 0 && n < size;
 }
 
 }  // namespace
@@ -57,34 +132,28 @@ void read_time_zone()
     _tzset();
 }
 
-bool time_zone_readable()
+// The runtime takes the first three characters as the name, then reads an
+// offset and a summer-time name from whatever follows, and applies the
+// United States' summer-time rules to every summer-time name; no other
+// form is read as meant. A bare UTC or GMT reads as offset 0, which it is.
+const char* time_zone_refusal()
 {
     const char* p = std::getenv("TZ");
-    if (p == nullptr || *p == '\0')
-        return true;  // the system's zone
-    // The runtime takes the first three characters as the name, then reads
-    // an offset and a summer-time name from whatever follows; no other form
-    // is read as meant. A bare UTC or GMT reads as offset 0, which it is.
-    if (std::strcmp(p, "UTC") == 0 || std::strcmp(p, "GMT") == 0)
-        return true;
+    if (p == nullptr || *p == '\0' || std::strcmp(p, "UTC") == 0 || std::strcmp(p, "GMT") == 0)
+        return nullptr;
+    const char* const refusal =
+        "this system reads TZ only as a three-letter name, the hours west of UTC as [+|-]hh[:mm[:ss]] and an "
+        "optional summer-time name with United States rules, for example UTC0, CET-1 or EST5EDT;"
+        " unset TZ for the system's time zone with its own rules";
     for (int i = 0; i < 3; ++i)
         if (!is_letter(*p++))
-            return false;
-    if (*p == '+' || *p == '-')
-        ++p;
-    if (!is_digit(*p))  // hh
-        return false;
-    while (is_digit(*p))
-        ++p;
-    for (int part = 0; part < 2 && *p == ':'; ++part) {  // :mm, then :ss
-        if (!is_digit(*++p))
-            return false;
-        while (is_digit(*p))
-            ++p;
-    }
+            return refusal;
+    p = skip_clock(p, 99);
+    if (p == nullptr)
+        return refusal;
     while (is_letter(*p))  // the summer-time name
         ++p;
-    return *p == '\0';
+    return *p == '\0' ? nullptr : refusal;
 }
 
 bool local_fields(std::int64_t t, std::tm& fields)
@@ -108,29 +177,80 @@ bool utc_fields(std::int64_t t, std::tm& fields)
 std::FILE* open_input(const char* path)
 {
     std::FILE* fp = std::fopen(path, "rb");
-    if (fp == nullptr && errno == EACCES) {
-        // The runtime refuses a folder as "Permission denied"; say what it is.
-        const DWORD attributes = GetFileAttributesA(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            errno = EISDIR;
-    }
+    if (fp == nullptr && errno == EACCES && is_folder(path))
+        errno = EISDIR;  // the runtime says "Permission denied"; say what it is
     return fp;
 }
 
-bool same_file(std::FILE* fp, const char* path)
+const char* input_name_note(const char* path)
 {
-    BY_HANDLE_FILE_INFORMATION opened;
-    if (!GetFileInformationByHandle(handle_of(fp), &opened))
-        return false;  // a pipe or a device: no file to be
-    // No access asked for, only the identity; backup semantics let a folder open too.
-    const HANDLE other = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (other == INVALID_HANDLE_VALUE)
-        return false;
-    BY_HANDLE_FILE_INFORMATION named;
-    const bool known = GetFileInformationByHandle(other, &named) != 0;
-    CloseHandle(other);
-    return known && same_id(opened, named);
+    if (std::strpbrk(path, "*?") == nullptr)
+        return nullptr;
+    return "no file has this name; Windows does not expand * or ? into file names,"
+           " so convert many files with the loop in README.txt";
+}
+
+std::FILE* open_table(const char* path)
+{
+    // Others may read the table while it is written, but not write it.
+    const HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+            errno = EBUSY;
+        else if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
+            errno = is_folder(path) ? EISDIR : EACCES;
+        else if (error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND)
+            errno = ENOENT;
+        else if (error == ERROR_DISK_FULL)
+            errno = ENOSPC;
+        else
+            errno = EIO;
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd == -1) {
+        CloseHandle(h);
+        errno = EIO;
+        return nullptr;
+    }
+    std::FILE* fp = _fdopen(fd, "wb");
+    if (fp == nullptr)
+        _close(fd);
+    return fp;
+}
+
+bool empty_table(std::FILE* fp)
+{
+    const HANDLE h = handle_of(fp);
+    if (GetFileType(h) != FILE_TYPE_DISK)
+        return true;
+    if (SetEndOfFile(h))  // the handle is new, so it stands at offset 0
+        return true;
+    errno = GetLastError() == ERROR_DISK_FULL ? ENOSPC : EIO;
+    return false;
+}
+
+bool same_file(std::FILE* a, std::FILE* b)
+{
+    // Either sign is enough: some drives give every file the ID 0 (no
+    // identity), and some give a file a new ID on every call, so the paths
+    // the system resolved the two handles to are compared as well.
+    const HANDLE ha = handle_of(a);
+    const HANDLE hb = handle_of(b);
+    FileId ia, ib;
+    if (file_id(ha, ia) && file_id(hb, ib) && same_file_id(ia, ib))
+        return true;
+    static wchar_t pa[32768], pb[32768];
+    return final_path(ha, pa, 32768) && final_path(hb, pb, 32768) &&
+           CompareStringOrdinal(pa, -1, pb, -1, TRUE) == CSTR_EQUAL;
+}
+
+bool is_terminal(std::FILE* stream)
+{
+    DWORD mode;
+    return GetConsoleMode(handle_of(stream), &mode) != 0;
 }
 
 bool write_text(std::FILE* stream, const char* text)
@@ -156,6 +276,10 @@ bool write_text(std::FILE* stream, const char* text)
 
 #else
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 // The build asks for 64-bit offsets (_FILE_OFFSET_BITS=64); without them a
 // 32-bit system can neither open a sample file over 2 GiB nor write a table
 // past 2 GiB.
@@ -170,6 +294,95 @@ bool fits_time_t(std::int64_t t)
     return t >= std::numeric_limits<std::time_t>::min() && t <= std::numeric_limits<std::time_t>::max();
 }
 
+// A name of three or more letters, or <...> of three or more letters,
+// digits and signs.
+const char* skip_zone_name(const char* p)
+{
+    const char* start = p;
+    if (*p == '<') {
+        start = ++p;
+        while (is_letter(*p) || is_digit(*p) || *p == '+' || *p == '-')
+            ++p;
+        return p - start >= 3 && *p == '>' ? p + 1 : nullptr;
+    }
+    while (is_letter(*p))
+        ++p;
+    return p - start >= 3 ? p : nullptr;
+}
+
+// Jn (1..365), n (0..365) or Mm.w.d, then an optional /time.
+const char* skip_rule_date(const char* p)
+{
+    if (*p == 'J') {
+        p = *++p != '0' ? skip_number(p, 3, 365) : nullptr;
+    } else if (*p == 'M') {
+        p = skip_number(p + 1, 2, 12);
+        if (p != nullptr && *p == '.')
+            p = skip_number(p + 1, 1, 5);
+        if (p != nullptr && *p == '.')
+            p = skip_number(p + 1, 1, 6);
+        else
+            p = nullptr;
+    } else {
+        p = skip_number(p, 3, 365);
+    }
+    if (p != nullptr && *p == '/')
+        p = skip_clock(p + 1, 167);
+    return p;
+}
+
+// A complete POSIX rule: std offset [dst [offset] [,start[/time],end[/time]]],
+// offsets up to 24 hours. Anything else the C library reads in part, and
+// fills the rest with UTC.
+bool is_zone_rule(const char* p)
+{
+    p = skip_zone_name(p);
+    p = p != nullptr ? skip_clock(p, 24) : nullptr;
+    if (p == nullptr || *p == '\0')
+        return p != nullptr;
+    p = skip_zone_name(p);
+    if (p != nullptr && *p != ',' && *p != '\0')
+        p = skip_clock(p, 24);
+    if (p == nullptr || *p == '\0')
+        return p != nullptr;
+    if (*p++ != ',' || (p = skip_rule_date(p)) == nullptr || *p++ != ',')
+        return false;
+    p = skip_rule_date(p);
+    return p != nullptr && *p == '\0';
+}
+
+// Where the C library looks for a zone named by a relative path; nullptr
+// where that is not known, and then every name is taken on trust.
+const char* zone_folder()
+{
+#if defined(__GLIBC__)
+    const char* dir = std::getenv("TZDIR");
+    return dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo";
+#elif defined(__APPLE__)
+    return "/usr/share/zoneinfo";
+#else
+    return nullptr;
+#endif
+}
+
+// Whether `name` leads to a zone file that the C library will load, one
+// that starts with the "TZif" of compiled zone data.
+bool loads_zone_file(const char* name, const char* folder)
+{
+    char path[4096];
+    const int n = *name == '/' ? std::snprintf(path, sizeof path, "%s", name)
+                               : std::snprintf(path, sizeof path, "%s/%s", folder, name);
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof path)
+        return false;
+    std::FILE* fp = std::fopen(path, "rb");
+    if (fp == nullptr)
+        return false;
+    char magic[4];
+    const bool zone = std::fread(magic, 1, sizeof magic, fp) == sizeof magic && std::memcmp(magic, "TZif", 4) == 0;
+    std::fclose(fp);
+    return zone;
+}
+
 }  // namespace
 
 void read_time_zone()
@@ -177,9 +390,25 @@ void read_time_zone()
     tzset();
 }
 
-bool time_zone_readable()
+// The C library takes TZ (less a leading ':') as a zone file's name first,
+// then as a POSIX rule; what is neither, it turns into UTC.
+const char* time_zone_refusal()
 {
-    return true;  // the C library reads zone names, rules and offsets alike
+    const char* tz = std::getenv("TZ");
+    const char* folder = zone_folder();
+    if (tz == nullptr || *tz == '\0' || folder == nullptr)
+        return nullptr;
+    const char* name = *tz == ':' ? tz + 1 : tz;
+    // Nothing, or a bare UTC or GMT, is what the library falls back to anyway.
+    if (*name == '\0' || std::strcmp(name, "UTC") == 0 || std::strcmp(name, "GMT") == 0 || loads_zone_file(name, folder) ||
+        is_zone_rule(name))
+        return nullptr;
+    static char refusal[4200];
+    std::snprintf(refusal, sizeof refusal,
+                  "this system has no such time zone (zone files are looked for in %s; a rule reads like"
+                  " CET-1CEST,M3.5.0,M10.5.0/3); unset TZ for the system's time zone",
+                  folder);
+    return refusal;
 }
 
 bool local_fields(std::int64_t t, std::tm& fields)
@@ -210,12 +439,59 @@ std::FILE* open_input(const char* path)
     return fp;
 }
 
-bool same_file(std::FILE* fp, const char* path)
+const char* input_name_note(const char*)
 {
-    struct stat opened;
-    struct stat named;
-    return fstat(fileno(fp), &opened) == 0 && stat(path, &named) == 0 && opened.st_dev == named.st_dev &&
-           opened.st_ino == named.st_ino;
+    return nullptr;  // the shell expands patterns; what is left is a name
+}
+
+std::FILE* open_table(const char* path)
+{
+    // Not O_TRUNC: the table is emptied only once it is held.
+    const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return nullptr;
+    // Any other failure (ENOLCK, EOPNOTSUPP...) means a file system without
+    // locks, where the run goes on as it did before there were any.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        close(fd);
+        errno = EBUSY;
+        return nullptr;
+    }
+    std::FILE* fp = fdopen(fd, "wb");
+    if (fp == nullptr) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return fp;
+}
+
+bool empty_table(std::FILE* fp)
+{
+    struct stat st;
+    if (fstat(fileno(fp), &st) != 0)
+        return false;
+    return !S_ISREG(st.st_mode) || ftruncate(fileno(fp), 0) == 0;
+}
+
+bool same_file(std::FILE* a, std::FILE* b)
+{
+    struct stat sa;
+    struct stat sb;
+    if (fstat(fileno(a), &sa) != 0 || fstat(fileno(b), &sb) != 0)
+        return false;
+    FileId ia, ib;
+    ia.volume = static_cast<std::uint64_t>(sa.st_dev);
+    ib.volume = static_cast<std::uint64_t>(sb.st_dev);
+    static_assert(sizeof sa.st_ino <= sizeof ia.file, "an inode number fits a file ID");
+    std::memcpy(ia.file, &sa.st_ino, sizeof sa.st_ino);
+    std::memcpy(ib.file, &sb.st_ino, sizeof sb.st_ino);
+    return same_file_id(ia, ib);
+}
+
+bool is_terminal(std::FILE* stream)
+{
+    return isatty(fileno(stream)) != 0;
 }
 
 bool write_text(std::FILE* stream, const char* text)

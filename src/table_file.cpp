@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform.h"
+
 namespace adconv {
 
 namespace {
@@ -12,7 +14,9 @@ inline const char* field(const ValueField* values, const sampleRecord& record, s
     return values[field_index(record.samples[ch][0], record.samples[ch][1])];
 }
 
-inline void put_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
+}  // namespace
+
+void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
 {
     times.format(decode_rtc(record), out);
     char* p = out + kTimeWidth;
@@ -28,34 +32,16 @@ inline void put_row(const sampleRecord& record, LocalTimeText& times, const Valu
     p[1] = '\n';
 }
 
-}  // namespace
-
-void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
+TableFile::TableFile(std::FILE* fp, RowBuffer& buffer) : fp_(fp), values_(value_fields()), buffer_(buffer)
 {
-    put_row(record, times, values, out);
+    // Blocks go straight to the file; a second buffer would only copy them.
+    std::setvbuf(fp_, nullptr, _IONBF, 0);
 }
-
-TableFile::TableFile(RowBuffer& buffer) : values_(value_fields()), buffer_(buffer) {}
 
 TableFile::~TableFile()
 {
     if (fp_ != nullptr)
         std::fclose(fp_);
-}
-
-bool TableFile::open(const char* path)
-{
-    if (fp_ != nullptr) {
-        errno = EBUSY;
-        return false;
-    }
-    // Binary, so the CR LF line ends are the bytes written on any platform.
-    fp_ = std::fopen(path, "wb");
-    if (fp_ == nullptr)
-        return false;
-    // Blocks go straight to the file; a second buffer would only copy them.
-    std::setvbuf(fp_, nullptr, _IONBF, 0);
-    return true;
 }
 
 void TableFile::write_header()
@@ -74,7 +60,7 @@ void TableFile::write_rows(const sampleRecord* records, std::size_t count)
         const std::size_t n = room < count ? room : count;
         char* out = buffer_.bytes + used_;
         for (std::size_t i = 0; i < n; ++i, out += kRowSize)
-            put_row(records[i], times_, values_, out);
+            format_row(records[i], times_, values_, out);
         used_ += n * kRowSize;
         records += n;
         count -= n;
@@ -89,15 +75,14 @@ void TableFile::put(const char* bytes, std::size_t size)
     used_ += size;
 }
 
-bool TableFile::flush()
+void TableFile::flush()
 {
     if (used_ > 0 && !failed()) {
         errno = 0;
         if (std::fwrite(buffer_.bytes, 1, used_, fp_) != used_)
-            fail(errno != 0 ? errno : EIO);
+            fail(last_error());
     }
     used_ = 0;
-    return !failed();
 }
 
 bool TableFile::close()
@@ -109,7 +94,7 @@ bool TableFile::close()
     fp_ = nullptr;
     errno = 0;
     if (std::fclose(fp) != 0)
-        fail(errno != 0 ? errno : EIO);
+        fail(last_error());
     return !failed();
 }
 

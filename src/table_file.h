@@ -25,7 +25,8 @@ constexpr std::size_t kRowWidth = kTimeWidth + kChannelCount * kValueFieldWidth;
 constexpr std::size_t kRowSize = kRowWidth + 2;  // with CR LF
 static_assert(kRowWidth == 147 && kHeaderSize == 119, "row and header widths are part of the format");
 
-// Writes the kRowSize bytes of the record's row, CR LF included.
+// Writes the kRowSize bytes of the record's row, CR LF included; `values`
+// is value_fields().
 void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out);
 
 // Where a table gathers its rows before writing them in whole blocks: about
@@ -40,22 +41,19 @@ struct RowBuffer {
 // kept for the caller to report once.
 class TableFile {
 public:
-    // `buffer` must outlive the table.
-    explicit TableFile(RowBuffer& buffer);
+    // Writes to `fp`, opened for binary writing, which the table now owns
+    // and closes; `buffer` must outlive the table.
+    TableFile(std::FILE* fp, RowBuffer& buffer);
     // Closes a table that was not closed, dropping the rows still in the
     // buffer: a table given up on is not completed. Call close() to keep them.
     ~TableFile();
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
 
-    // Creates or truncates the file; false (with errno set) when it cannot,
-    // and with EBUSY on a table that is already open.
-    bool open(const char* path = kTableName);
     void write_header();
     void write_rows(const sampleRecord* records, std::size_t count);
-    // Writes out what is buffered; false when any write so far has failed.
-    bool flush();
-    // Flushes and closes; false when that or any earlier write failed.
+    // Writes out what is buffered and closes; false when that or any
+    // earlier write failed.
     bool close();
 
     bool failed() const { return error_ != 0; }
@@ -64,9 +62,10 @@ public:
 
 private:
     void put(const char* bytes, std::size_t size);
+    void flush();
     void fail(int error);
 
-    std::FILE* fp_ = nullptr;
+    std::FILE* fp_;
     LocalTimeText times_;
     const ValueField* values_;
     std::size_t used_ = 0;

@@ -90,10 +90,9 @@ TEST(table_file, writes_header_and_rows_in_blocks)
     adconv_test::TempDir dir;
     const std::string path = dir / "table";
     const auto buffer = std::make_unique<adconv::RowBuffer>();
-    adconv::TableFile table(*buffer);
-    ASSERT_TRUE(table.open(path.c_str()));
-    EXPECT_FALSE(table.open(path.c_str()));  // one table, one file
-    EXPECT_EQ(errno, EBUSY);
+    std::FILE* fp = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(fp, nullptr);
+    adconv::TableFile table(fp, *buffer);
     table.write_header();
     std::string expected = adconv::kHeader;
     // Runs of 1000 rows, one of which fills the buffer part way through.
@@ -124,13 +123,15 @@ TEST(table_file, keeps_the_first_write_failure)
     if (!adconv_test::has_dev_full())
         GTEST_SKIP() << "/dev/full is missing";
     const auto buffer = std::make_unique<adconv::RowBuffer>();
-    adconv::TableFile table(*buffer);
-    ASSERT_TRUE(table.open("/dev/full"));
+    std::FILE* fp = std::fopen("/dev/full", "wb");
+    ASSERT_NE(fp, nullptr);
+    adconv::TableFile table(fp, *buffer);
     table.write_header();
-    EXPECT_FALSE(table.flush());
+    // Enough rows to fill the buffer: the first block fails, no later one is tried.
+    const std::vector<adconv::sampleRecord> records(adconv::RowBuffer::kRows * 2, make_record(0, {}));
+    table.write_rows(records.data(), records.size());
+    EXPECT_TRUE(table.failed());
     EXPECT_EQ(table.error(), ENOSPC);
-    const adconv::sampleRecord r = make_record(0, {});
-    table.write_rows(&r, 1);
     EXPECT_FALSE(table.close());
     EXPECT_EQ(table.error(), ENOSPC);
 }
@@ -142,8 +143,9 @@ TEST(convert, passes_on_a_read_error)
     ASSERT_NE(in, nullptr);
     const auto rows = std::make_unique<adconv::RowBuffer>();
     const auto block = std::make_unique<adconv::InputBlock>();
-    adconv::TableFile table(*rows);
-    ASSERT_TRUE(table.open((dir / "table").c_str()));
+    std::FILE* out = std::fopen((dir / "table").c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    adconv::TableFile table(out, *rows);
     const adconv::ConvertResult r = adconv::convert_records(in, *block, table);
     std::fclose(in);
     EXPECT_EQ(r.read_error, EISDIR);

@@ -47,9 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto rows = std::make_unique<adconv::RowBuffer>();
     const auto block = std::make_unique<adconv::InputBlock>();
-    adconv::TableFile table(*rows);
-    if (!table.open(table_path().c_str()))
+    std::FILE* out = std::fopen(table_path().c_str(), "wb");
+    if (out == nullptr)
         fail("cannot create the table");
+    adconv::TableFile table(out, *rows);
     table.write_header();
     const adconv::ConvertResult result = adconv::convert_records(in, *block, table);
     std::fclose(in);
