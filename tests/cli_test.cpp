@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -178,15 +179,51 @@ TEST(cli, arguments)
 TEST(cli, time_zone_comes_from_tz)
 {
     TempDir dir;
-    write_file(dir / "in.bin", record_bytes(0, {}));
-    RunOptions opts;
-    opts.tz = "America/New_York";
-    ASSERT_EQ(run_adconv(dir.path(), {"in.bin"}, opts).status, 0);
-    EXPECT_EQ(read_file(dir / "adtable").substr(119, 19), "12/31/1969 19:00:00");
-    opts.tz = "Asia/Kathmandu";
-    write_file(dir / "in.bin", record_bytes(1774746000u, {}));
-    ASSERT_EQ(run_adconv(dir.path(), {"in.bin"}, opts).status, 0);
-    EXPECT_EQ(read_file(dir / "adtable").substr(119, 19), "03/29/2026 06:45:00");
+    TempDir no_zones;
+    const std::string tzdir = "TZDIR=" + no_zones.path();
+    const std::string keep = "keep me";
+    const struct {
+        const char* tz;
+        std::uint32_t stamp;
+        const char* time;  // nullptr: refused, with the table untouched
+        std::string env = "";
+    } cases[] = {
+        {"America/New_York", 0, "12/31/1969 19:00:00"},
+        {"Asia/Kathmandu", 1774746000u, "03/29/2026 06:45:00"},
+        {":Europe/Berlin", 1774746000u, "03/29/2026 03:00:00"},
+        {"/usr/share/zoneinfo/Europe/Berlin", 1774746000u, "03/29/2026 03:00:00"},
+        {"<+03>-3", 1774746000u, "03/29/2026 04:00:00"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},
+        {"", 1774746000u, "03/29/2026 01:00:00"},
+        // Each of these the C library would read as UTC without a word.
+        {"Europe/Berlim", 0, nullptr},
+        {"Foo", 0, nullptr},
+        {":Europe/Berln", 0, nullptr},
+        {"Europe/Berlin ", 0, nullptr},
+#ifdef __GLIBC__  // the one C library that looks for zones where TZDIR says
+        {"Europe/Berlin", 0, nullptr, tzdir},
+#endif
+    };
+    for (const auto& c : cases) {
+        write_file(dir / "in.bin", record_bytes(c.stamp, {}));
+        write_file(dir / "adtable", keep);
+        RunOptions opts;
+        opts.tz = c.tz;
+        if (!c.env.empty())
+            opts.env = {c.env};
+        const auto r = run_adconv(dir.path(), {"in.bin"}, opts);
+        if (c.time != nullptr) {
+            EXPECT_EQ(r.status, 0) << c.tz;
+            EXPECT_EQ(read_file(dir / "adtable").substr(119, 19), c.time) << c.tz;
+            continue;
+        }
+        const std::string folder = c.env.empty() ? "/usr/share/zoneinfo" : no_zones.path();
+        EXPECT_EQ(r.status, 1) << c.tz;
+        EXPECT_EQ(r.out, "") << c.tz;
+        EXPECT_EQ(r.err, "TZ=" + std::string(c.tz) + ": this system has no such time zone (zone files are looked for in " +
+                             folder + "; a rule reads like CET-1CEST,M3.5.0,M10.5.0/3); unset TZ for the system's time zone\n");
+        EXPECT_EQ(read_file(dir / "adtable"), keep) << c.tz;
+    }
 }
 
 TEST(cli, table_cannot_be_created)
@@ -262,7 +299,8 @@ TEST(cli, reads_a_fifo_fed_in_odd_pieces)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string data = records(300) + std::string(17, '\x01');
     std::thread feeder([&] {
-        std::FILE* w = std::fopen(fifo.c_str(), "wb");
+        const int fd = adconv_test::open_fifo_writer(fifo);
+        std::FILE* w = fd >= 0 ? fdopen(fd, "wb") : nullptr;
         if (w == nullptr)
             return;
         std::setvbuf(w, nullptr, _IONBF, 0);
@@ -286,4 +324,52 @@ TEST(cli, reads_a_fifo_fed_in_odd_pieces)
     TempDir other;
     ASSERT_EQ(run_adconv(other.path(), {dir / "plain.bin"}).status, 0);
     EXPECT_EQ(read_file(dir / "adtable"), read_file(other / "adtable"));
+}
+
+TEST(cli, one_run_at_a_time_writes_a_table)
+{
+    TempDir dir;
+    const std::string fifo = dir / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    write_file(dir / "adtable", "keep me");
+    write_file(dir / "other.bin", records(5));
+    adconv_test::RunResult first;
+    std::thread run([&] { first = run_adconv(dir.path(), {"pipe"}); });
+    const int w = adconv_test::open_fifo_writer(fifo);
+    // Emptied: the first run holds the table and waits for its input.
+    for (int i = 0; i < 3000 && std::filesystem::file_size(dir / "adtable") != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto second = run_adconv(dir.path(), {"other.bin"});
+    const std::string data = records(300);
+    if (w >= 0) {
+        EXPECT_EQ(write(w, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+        close(w);
+    }
+    run.join();
+    ASSERT_GE(w, 0) << "adconv never opened the pipe";
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.out, "");
+    EXPECT_EQ(second.err, "adtable: another run is writing it (or another program has it open); left untouched\n");
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(first.out, summary(300, "pipe"));
+    write_file(dir / "plain.bin", data);
+    TempDir other;
+    ASSERT_EQ(run_adconv(other.path(), {dir / "plain.bin"}).status, 0);
+    EXPECT_EQ(read_file(dir / "adtable"), read_file(other / "adtable"));
+}
+
+TEST(cli, names_reach_a_terminal_without_their_controls)
+{
+    TempDir dir;
+    const std::string name = "x\x1b]0;TITLE\x07\x1b[2J\x1b[31mred.bin";
+    write_file(dir / name, records(1));
+    RunOptions terminal;
+    terminal.terminal = true;
+    EXPECT_EQ(run_adconv(dir.path(), {name}, terminal).out,
+              "1 records converted from file x\\x1B]0;TITLE\\x07\\x1B[2J\\x1B[31mred.bin\n");
+    // C1 controls, lone or in UTF-8; backslashes of such a name doubled.
+    EXPECT_EQ(run_adconv(dir.path(), {"\\\x9b\xc2\x9b\xc3\xa9"}, terminal).out,
+              "\\\\\\x9B\\xC2\\x9B\xc3\xa9: No such file or directory\n");
+    // To a file, the exact bytes.
+    EXPECT_EQ(run_adconv(dir.path(), {name}).out, summary(1, name));
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "convert.h"
+#include "platform.h"
 #include "table_file.h"
 #include "test_support.h"
 
@@ -153,3 +154,16 @@ TEST(convert, passes_on_a_read_error)
     EXPECT_TRUE(table.close());
 }
 #endif
+
+TEST(table_file, file_ids_tell_the_table_from_its_input)
+{
+    adconv::FileId a, b;
+    EXPECT_FALSE(adconv::same_file_id(a, b));  // all zero: no identity, not one file
+    a.file[15] = b.file[15] = 7;               // the high bytes of a 128-bit ID count too
+    EXPECT_TRUE(adconv::same_file_id(a, b));
+    b.volume = 1;
+    EXPECT_FALSE(adconv::same_file_id(a, b));
+    b.volume = 0;
+    b.file[0] = 1;
+    EXPECT_FALSE(adconv::same_file_id(a, b));
+}

@@ -4,11 +4,14 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
 #endif
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +20,7 @@ extern char** environ;
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "platform.h"
 
@@ -145,15 +149,40 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
     std::string tz = options.tz != nullptr ? std::string("TZ=") + options.tz : "";
     if (options.tz != nullptr)
         envp.push_back(tz.data());
+    std::vector<std::string> more = options.env;
+    for (std::string& e : more)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
+
+    // A terminal in raw mode, so the text arrives as it was written.
+    int master = -1;
+    std::string terminal;
+    if (options.terminal) {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            throw std::runtime_error("cannot make a terminal");
+        terminal = ptsname(master);
+    }
+    const int slave = options.terminal ? open(terminal.c_str(), O_RDWR | O_NOCTTY) : -1;
+    if (slave >= 0) {
+        termios raw;
+        tcgetattr(slave, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(slave, TCSANOW, &raw);
+    }
 
     // posix_spawn rather than fork: the tests run threads, and fork hangs
     // under some emulators (qemu-user for i386).
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (slave >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, slave, 1);
+        posix_spawn_file_actions_adddup2(&actions, slave, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
@@ -165,10 +194,36 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
 
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    if (slave >= 0) {
+        // The slave is still open here, so the master reads what is left
+        // rather than an error; then it would block, and stops.
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        char buf[4096];
+        for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;)
+            r.out.append(buf, static_cast<std::size_t>(n));
+        close(slave);
+        close(master);
+        return r;
+    }
     if (options.stdout_path.empty())
         r.out = read_file(out_path);
     r.err = read_file(err_path);
     return r;
+}
+
+int open_fifo_writer(const std::string& path)
+{
+    for (int tries = 0; tries < 3000; ++tries) {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, 0);
+            return fd;
+        }
+        if (errno != ENXIO)  // ENXIO: no reader yet
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
 }
 #endif
 

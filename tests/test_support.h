@@ -55,6 +55,8 @@ struct RunResult {
 struct RunOptions {
     std::string stdout_path;           // where standard output goes; captured when empty
     const char* tz = "UTC";            // TZ for the child; nullptr unsets it
+    std::vector<std::string> env;      // more NAME=VALUE for the child
+    bool terminal = false;             // both outputs on one terminal, read back into `out`
     std::string program = ADCONV_BINARY;
 };
 
@@ -63,6 +65,11 @@ struct RunOptions {
 // build runs it under the emulator that ADCONV_EMULATOR names.
 RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args,
                      const RunOptions& options = RunOptions());
+
+// Opens a FIFO for writing once a reader has opened it, giving up (-1)
+// after 30 seconds, so a test fails rather than hangs when the reader
+// never comes.
+int open_fifo_writer(const std::string& path);
 #endif
 
 }  // namespace adconv_test

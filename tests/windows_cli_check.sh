@@ -31,12 +31,14 @@ record '\000\000\000\000' >"$in/epoch.bin"
 # Names in several scripts, each outside some system code page.
 mkdir "$in/Дмитрий"
 for name in измерение Messung_März 测量 Дмитрий/run; do cp "$src/examples/sample.bin" "$in/$name.bin"; done
-tzform='this system reads TZ only as NAME[+|-]hh[:mm[:ss]][DST], for example CET-1CEST or UTC0; unset TZ for the system'"'"'s time zone'
+tzform='this system reads TZ only as a three-letter name, the hours west of UTC as [+|-]hh[:mm[:ss]] and an optional summer-time name with United States rules, for example UTC0, CET-1 or EST5EDT; unset TZ for the system'"'"'s time zone with its own rules'
+pattern='no file has this name; Windows does not expand * or ? into file names, so convert many files with the loop in README.txt'
 head -c 119 "$src/tests/golden/sample-utc.adtable" >"$work/header"
 row() { cat "$work/header"; printf '%s' "$1"; printf '\t0.50000%.0s' $(seq 16); printf '\r\n'; }
 cp "$src/tests/golden/sample-utc.adtable" "$work/utc"
 row '01/19/2038 03:14:08' >"$work/y2038"
 row '??/??/???? ??:??:??' >"$work/marker"
+row '01/19/2038 04:14:08' >"$work/cet"
 
 # name|TZ|before the run|argument (- for none)|status|records in the summary
 # (- for no summary)|standard error|adtable afterwards. Before: table = an
@@ -84,6 +86,9 @@ named-folder|UTC0|none|..\in\Дмитрий\run.bin|0|12||utc
 tz-utc|UTC|none|$src/examples/sample.bin|0|12||utc
 tz-zone-name|Europe/Berlin|table|$in/y2038.bin|1|-|TZ=Europe/Berlin: $tzform|keep
 tz-colon-name|:Europe/Berlin|table|$in/y2038.bin|1|-|TZ=:Europe/Berlin: $tzform|keep
+tz-long-name|ABCD-1|table|$in/y2038.bin|1|-|TZ=ABCD-1: $tzform|keep
+tz-offset|CET-1|none|$in/y2038.bin|0|1||cet
+pattern|UTC0|table|*.bin|1|-|*.bin: $pattern|keep
 input-is-table|UTC0|table|adtable|1|-|adtable: input file is the table file|keep
 input-is-table-case|UTC0|table|ADTABLE|1|-|ADTABLE: input file is the table file|keep
 Œuvre|UTC0|table|..\case-Œuvre\adtable|1|-|..\case-Œuvre\adtable: input file is the table file|keep
@@ -91,7 +96,24 @@ input-is-table-case|UTC0|table|ADTABLE|1|-|ADTABLE: input file is the table file
 input-is-table-dot|UTC0|table|.\adtable|1|-|.\adtable: input file is the table file|keep
 input-is-table-slash|UTC0|table|./adtable|1|-|./adtable: input file is the table file|keep
 input-is-table-full|UTC0|table|$full|1|-|$full: input file is the table file|keep
-table-is-folder|UTC0|folder|$in/y2038.bin|1|-|adtable: Permission denied|folder
+table-is-folder|UTC0|folder|$in/y2038.bin|1|-|adtable: Is a directory|folder
 CASES
+# One run at a time: a first run holds the table while it waits on a FIFO
+# (its table emptied), and a second run in the same folder is refused.
+dir=$work/case-lock
+mkdir "$dir" && mkfifo "$dir/pipe" && printf 'keep me' >"$dir/adtable"
+(cd "$dir" && TZ=UTC0 "$wine" "$exe" pipe >"$work/out" 2>&1) &
+exec 3>"$dir/pipe"
+for i in $(seq 300); do [ -s "$dir/adtable" ] || break; sleep 0.1; done
+(cd "$dir" && TZ=UTC0 "$wine" "$exe" "$in/y2038.bin" >/dev/null 2>"$work/err")
+got=$?
+cat "$src/examples/sample.bin" >&3
+exec 3>&-
+wait
+if [ "$got" = 1 ] && grep -q '^adtable: another run is writing it' "$work/err" && cmp -s "$dir/adtable" "$work/utc"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); echo "FAIL lock: second run's status $got, $(cat "$work/err"); first run: $(cat "$work/out")"
+fi
 echo "windows_cli ($locale): ${passed:-0} passed, ${failed:-0} failed"
 [ "${failed:-0}" -eq 0 ] && [ "${passed:-0}" -gt 0 ]
