@@ -30,24 +30,16 @@ inline std::uint32_t decode_rtc(const sampleRecord& record)
            static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
 }
 
-// Raw count of channel 0..15; never signed.
-inline unsigned decode_count(const sampleRecord& record, std::size_t channel)
-{
-    const unsigned char* p = record.samples[channel];
-    return static_cast<unsigned>(p[0]) << 8 | static_cast<unsigned>(p[1]);
-}
+// A count is never signed: its two stored bytes, high byte first, index
+// its text directly (value_index() in value_text.h).
 
 // The scale: full scale, 65535 counts, reads 2.5, so 26214 counts read 1.0.
 // kVoltsPerCount is the double nearest to 2.5 / 65535, which is also the
-// double nearest to 1 / kCountsPerVolt.
+// double nearest to 1 / kCountsPerVolt; the texts are computed exactly from
+// kCountsPerVolt and equal "%7.5f" of count * kVoltsPerCount.
 constexpr unsigned kCountsPerVolt = 26214;
 constexpr double kVoltsPerCount = 3.8147554741741054e-05;
 static_assert(kVoltsPerCount == 1.0 / kCountsPerVolt, "the two forms of the scale must agree");
-
-inline double scale_count(unsigned count)
-{
-    return static_cast<double>(count) * kVoltsPerCount;
-}
 
 }  // namespace adconv
 

@@ -11,7 +11,7 @@ namespace {
 
 inline const char* field(const ValueField* values, const sampleRecord& record, std::size_t ch)
 {
-    return values[field_index(record.samples[ch][0], record.samples[ch][1])];
+    return values[value_index(record.samples[ch])];
 }
 
 }  // namespace

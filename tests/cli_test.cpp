@@ -254,6 +254,19 @@ TEST(cli, full_table_device_is_reported)
     }
 }
 
+TEST(cli, read_error_is_reported)
+{
+    // Reading a process's own memory at offset 0 fails with EIO on Linux.
+    if (!exists("/proc/self/mem"))
+        GTEST_SKIP() << "/proc/self/mem is missing";
+    TempDir dir;
+    const auto r = run_adconv(dir.path(), {"/proc/self/mem"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "/proc/self/mem: Input/output error\n");
+    EXPECT_EQ(r.out, summary(0, "/proc/self/mem"));
+    EXPECT_EQ(read_file(dir / "adtable"), kHeader);  // what was converted is kept
+}
+
 TEST(cli, full_standard_output_is_reported)
 {
     if (!adconv_test::has_dev_full())

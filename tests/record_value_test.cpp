@@ -7,12 +7,14 @@
 #include <string>
 
 #include "sample_record.h"
+#include "table_file.h"
 #include "test_support.h"
 #include "value_text.h"
 
 using adconv::kValueWidth;
 using adconv_test::Counts;
 using adconv_test::make_record;
+using adconv_test::set_tz;
 
 namespace {
 
@@ -48,11 +50,18 @@ TEST(record, decodes_big_endian)
     const adconv::sampleRecord r = make_record(0x3B9ACA00, counts);
     EXPECT_EQ(r.rtc[0], 0x3B);
     EXPECT_EQ(adconv::decode_rtc(r), 1000000000u);
-    EXPECT_EQ(adconv::decode_count(r, 0), 258u);  // 01 02, not 513
-    EXPECT_EQ(adconv::decode_count(r, 7), 32768u);
-    EXPECT_EQ(adconv::decode_count(r, 8), 65535u);  // never negative
-    EXPECT_EQ(adconv::decode_count(r, 15), 255u);
-    EXPECT_EQ(adconv::decode_count(r, 1), 0u);
+    // The counts as the table writer reads them, through its own row.
+    set_tz("UTC");
+    adconv::LocalTimeText times;
+    char row[adconv::kRowSize];
+    adconv::format_row(r, times, adconv::value_fields(), row);
+    const auto column = [&](std::size_t ch) { return std::string(row + adconv::kTimeWidth + ch * 8 + 1, 7); };
+    EXPECT_EQ(std::string(row, adconv::kTimeWidth), "09/09/2001 01:46:40");
+    EXPECT_EQ(column(0), "0.00984");  // 01 02 is 258, not 513
+    EXPECT_EQ(column(7), "1.25002");
+    EXPECT_EQ(column(8), "2.50000");  // never negative
+    EXPECT_EQ(column(15), "0.00973");
+    EXPECT_EQ(column(1), "0.00000");
 
     // Stamps from 2^31 up stay positive.
     EXPECT_EQ(adconv::decode_rtc(make_record(0x80000000, {})), 2147483648u);
@@ -66,9 +75,10 @@ TEST(value_text, every_count_is_exact_and_matches_printf)
     for (unsigned c = 0; c < adconv::kCountRange; ++c) {
         const std::string text = value_text(c);
         ASSERT_EQ(text, exact_text(c)) << "count " << c;
-        std::snprintf(printed, sizeof printed, "%7.5f", adconv::scale_count(c));
+        std::snprintf(printed, sizeof printed, "%7.5f", c * adconv::kVoltsPerCount);
         ASSERT_EQ(text, printed) << "count " << c;
-        const char* field = fields[adconv::field_index(c)];
+        const unsigned char stored[] = {static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c & 0xFF)};
+        const char* field = fields[adconv::value_index(stored)];
         ASSERT_EQ(field[0], '\t');
         ASSERT_EQ(std::string(field + 1, kValueWidth), text) << "count " << c;
     }
@@ -83,6 +93,6 @@ TEST(value_text, listed_byte_pairs)
     EXPECT_EQ(value_text(0x6666), "1.00000");
     EXPECT_EQ(value_text(0x8000), "1.25002");
     EXPECT_EQ(value_text(0xFFFF), "2.50000");
-    EXPECT_DOUBLE_EQ(adconv::scale_count(65535), 2.5);
-    EXPECT_DOUBLE_EQ(adconv::scale_count(26214), 1.0);
+    EXPECT_DOUBLE_EQ(65535 * adconv::kVoltsPerCount, 2.5);
+    EXPECT_DOUBLE_EQ(26214 * adconv::kVoltsPerCount, 1.0);
 }

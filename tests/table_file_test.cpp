@@ -25,14 +25,19 @@ constexpr char kRowFormat[] =
     "%02d/%02d/%4d %02d:%02d:%02d\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f"
     "\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\r\n";
 
-// One row the plain way: localtime and one snprintf.
+// One row the plain way: localtime and one snprintf, or the placeholder
+// where this build's time_t cannot hold the stamp.
 std::string plain_row(std::uint32_t rtc, const Counts& c)
 {
-    const std::time_t t = rtc;
+    const std::time_t t = static_cast<std::time_t>(rtc);
+    if (t < 0) {
+        std::string row = plain_row(0, c);
+        return row.replace(0, adconv::kTimeWidth, adconv::kUnknownTime);
+    }
     const std::tm* f = std::localtime(&t);
     double v[16];
     for (int i = 0; i < 16; ++i)
-        v[i] = adconv::scale_count(c[i]);
+        v[i] = c[i] * adconv::kVoltsPerCount;
     char buf[256];
     std::snprintf(buf, sizeof buf, kRowFormat, f->tm_mon + 1, f->tm_mday, f->tm_year + 1900, f->tm_hour, f->tm_min,
                   f->tm_sec, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12], v[13],

@@ -81,6 +81,12 @@ std::int64_t utc_seconds(std::tm fields)
 
 #endif
 
+bool dates_after_2038()
+{
+    std::tm fields{};
+    return adconv::utc_fields(std::int64_t{1} << 31, fields);
+}
+
 std::string read_file(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -25,6 +25,14 @@ void set_tz(const char* tz);
 // Seconds since 1970-01-01 00:00:00 of the fields taken as UTC.
 std::int64_t utc_seconds(std::tm fields);
 
+// Whether this build has dates for stamps from 2^31 on: not where time_t
+// is 32 bits (a C library without a 64-bit one, or ADCONV_TIME64=OFF),
+// where they print the placeholder.
+bool dates_after_2038();
+constexpr char kNoDatesAfter2038[] =
+    "time_t is 32 bits in this build: stamps from 2^31 on print the placeholder, and the cases that need their "
+    "dates were not checked";
+
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 

@@ -2,6 +2,8 @@
 // conversion checked against the platform second by second.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -100,9 +102,13 @@ TEST(time_text, listed_stamps_in_utc)
     EXPECT_EQ(cached_text(times, 1000000000), "09/09/2001 01:46:40");
     EXPECT_EQ(cached_text(times, 0), "01/01/1970 00:00:00");
     EXPECT_EQ(cached_text(times, 0x7FFFFFFF), "01/19/2038 03:14:07");
+    EXPECT_EQ(cached_text(times, 951782400), "02/29/2000 00:00:00");
+    if (!adconv_test::dates_after_2038()) {
+        EXPECT_EQ(cached_text(times, 0x80000000), adconv::kUnknownTime);
+        GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
+    }
     EXPECT_EQ(cached_text(times, 0x80000000), "01/19/2038 03:14:08");
     EXPECT_EQ(cached_text(times, 0xFFFFFFFF), "02/07/2106 06:28:15");
-    EXPECT_EQ(cached_text(times, 951782400), "02/29/2000 00:00:00");
 }
 
 #ifndef _WIN32
@@ -120,11 +126,43 @@ TEST(time_text, follows_daylight_saving)
     set_tz("America/New_York");
     adconv::LocalTimeText ny;
     EXPECT_EQ(cached_text(ny, 0), "12/31/1969 19:00:00");
+    if (!adconv_test::dates_after_2038())
+        GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
     EXPECT_EQ(cached_text(ny, 0xFFFFFFFF), "02/07/2106 01:28:15");
 }
 #endif
 
-// Every second in a window of two hours on each side of each offset change.
+// Every second in a window of two hours on each side of each of the
+// zone's offset changes in the given years; returns how many there were.
+static std::size_t check_around_changes(const ZoneCase& zone)
+{
+    set_tz(zone.tz);
+    const std::string name = zone.tz != nullptr ? zone.tz : "(TZ unset)";
+    // The window forward, then backward; false at the first text that differs.
+    const auto walk = [&](std::int64_t from, std::int64_t to) {
+        adconv::LocalTimeText times;
+        const std::int64_t step = from < to ? 1 : -1;
+        for (std::int64_t t = from; t != to + step; t += step) {
+            const std::string text = cached_text(times, static_cast<std::uint32_t>(t));
+            if (text != platform_text(t)) {
+                ADD_FAILURE() << name << " t=" << t << ": " << text << ", the platform says " << platform_text(t);
+                return false;
+            }
+        }
+        return true;
+    };
+    std::size_t changes = 0;
+    for (int year : zone.years) {
+        for (std::int64_t change : changes_in_year(year)) {
+            ++changes;
+            if (!walk(change - 7200, change + 7200) || !walk(change + 7200, change - 7200))
+                return changes;
+        }
+    }
+    set_tz("UTC");
+    return changes;
+}
+
 TEST(time_text, cached_equals_platform_around_every_change)
 {
     const std::vector<ZoneCase> zones = {
@@ -139,35 +177,34 @@ TEST(time_text, cached_equals_platform_around_every_change)
         {"Europe/Berlin", {1980, 1996, 2026, 2040}},
         {"America/New_York", {1974, 2007, 2026, 2100}},
         {"Australia/Lord_Howe", {1981, 2026, 2045}},
-        {"Asia/Kathmandu", {1986, 2026}},
         {"Pacific/Chatham", {1975, 2026, 2050}},
         {"EST5EDT,M3.2.0,M11.1.0", {1975, 2026, 2039}},
         // Daylight saving for one hour a year: a change and its return close together.
         {"AAA0BBB,J60/0,J60/2", {2026}},
 #endif
-        {nullptr, {1975, 2026, 2040}},
     };
-    for (const ZoneCase& zone : zones) {
-        set_tz(zone.tz);
-        const std::string name = zone.tz != nullptr ? zone.tz : "(TZ unset)";
-        std::size_t changes = 0;
-        for (int year : zone.years) {
-            for (std::int64_t change : changes_in_year(year)) {
-                ++changes;
-                adconv::LocalTimeText times;
-                for (std::int64_t t = change - 7200; t <= change + 7200; ++t)
-                    ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
-                // The same window walked backwards.
-                adconv::LocalTimeText back;
-                for (std::int64_t t = change + 7200; t >= change - 7200; --t)
-                    ASSERT_EQ(cached_text(back, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
-            }
+    bool skipped = false;
+    for (ZoneCase zone : zones) {
+        if (!adconv_test::dates_after_2038()) {
+            skipped = std::count_if(zone.years.begin(), zone.years.end(), [](int y) { return y >= 2038; }) > 0 || skipped;
+            zone.years.erase(std::remove_if(zone.years.begin(), zone.years.end(), [](int y) { return y >= 2038; }),
+                             zone.years.end());
         }
-        if (zone.tz != nullptr && name != "Asia/Kathmandu") {
-            EXPECT_GE(changes, zone.years.size()) << name << ": windows should hold offset changes";
-        }
+        ASSERT_GE(check_around_changes(zone), zone.years.size()) << zone.tz << ": windows should hold offset changes";
     }
-    set_tz("UTC");
+#ifndef _WIN32
+    EXPECT_EQ(check_around_changes({"Asia/Kathmandu", {1985, 2026}}), 1u);  // its one change, at the end of 1985
+#endif
+    if (skipped)
+        GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
+}
+
+// The system's own zone, read when TZ is unset; on a machine kept on UTC,
+// as most build machines are, there is no change to compare around.
+TEST(time_text, cached_equals_platform_in_the_system_zone)
+{
+    if (check_around_changes({nullptr, {1975, 2026, 2040}}) == 0)
+        GTEST_SKIP() << "the system's time zone has no offset changes in 1975, 2026 or 2040 (UTC?): nothing to compare";
 }
 
 TEST(time_text, random_repeated_and_backward_stamps)
@@ -186,7 +223,7 @@ TEST(time_text, random_repeated_and_backward_stamps)
             const std::string text = cached_text(times, t);
             ASSERT_EQ(text, platform_text(t)) << tz << " t=" << t;
             // From 2^31 on every platform has a date, 32-bit ones included.
-            if (t >= 0x80000000u) {
+            if (t >= 0x80000000u && adconv_test::dates_after_2038()) {
                 ASSERT_NE(text, adconv::kUnknownTime) << tz << " t=" << t;
             }
         }
@@ -199,6 +236,8 @@ TEST(time_text, random_repeated_and_backward_stamps)
         }
     }
     set_tz("UTC");
+    if (!adconv_test::dates_after_2038())
+        GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
 }
 
 // West of UTC, Windows has no local time for the first hours after the

@@ -35,6 +35,11 @@ TEST(whole_file, tables_equal_the_reference)
     };
     for (const char* tz : {"Europe/Berlin", "Australia/Lord_Howe", "Asia/Kathmandu", "EST5EDT,M3.2.0,M11.1.0"}) {
         for (const FileCase& f : files) {
+            // Random stamps, and those from 2^31 on, need dates after 2038
+            // (which the reference prints as 1901 with a 32-bit time_t).
+            if (!adconv_test::dates_after_2038() &&
+                (std::string(f.mode) != "sequential" || std::stoul(f.first_stamp) >= 0x80000000u))
+                continue;
             const std::string name = std::string(f.mode) + "-" + f.records + "-" + f.first_stamp + ".bin";
             const std::string input = dir / name;
             RunOptions make;
@@ -56,4 +61,6 @@ TEST(whole_file, tables_equal_the_reference)
             EXPECT_TRUE(table == read_file(theirs / "adtable")) << name << " under TZ=" << tz;
         }
     }
+    if (!adconv_test::dates_after_2038())
+        GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
 }

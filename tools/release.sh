@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Makes every release file in dist/ from the commit checked out: the source
 # archive, the Debian package for this machine, static Linux programs for
 # x86-64, arm64, armhf and i686, the Windows zips, and SHA256SUMS.
@@ -6,7 +6,10 @@
 # Two runs from one commit give the same bytes, wherever the checkout lies:
 # every time stamp is the commit's, archive members are sorted and owned by
 # root, and the programs hold no build folder or link time.
-set -eu
+# bash, for pipefail: a failing tar or git archive in front of gzip must stop
+# the release, not leave a truncated archive with a checksum.
+[ -n "${BASH_VERSION:-}" ] || exec bash "$0" "$@"
+set -euo pipefail
 [ -f CMakeLists.txt ] && [ -f tools/release.sh ] || { echo "release: run this from the source root" >&2; exit 1; }
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "release: the work tree has changes that are not committed; the source archive is made from the commit" >&2
