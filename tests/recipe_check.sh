@@ -1,0 +1,71 @@
+#!/bin/sh
+# Runs the README's recipes as they are written there (each fenced block
+# that follows a "<!-- recipe: NAME -->" line), with the built adconv first
+# on PATH: the one-at-a-time loop and the parallel one on 20 files, whose
+# tables must agree, then awk, pandas and gnuplot on a table that holds a
+# placeholder row. pandas and gnuplot are skipped, with a word, where they
+# are not installed.
+# Usage: recipe_check.sh README ADCONV MAKE_SAMPLES
+readme=$1 adconv=$2 make_samples=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin" "$work/files" "$work/table"
+ln -s "$adconv" "$work/bin/adconv"
+PATH=$work/bin:$PATH TZ=UTC
+export PATH TZ
+
+recipe() {  # NAME: the block's lines
+  awk -v mark="<!-- recipe: $1 -->" '$0 == mark { found = 1; next }
+    found && /^```/ { if (inside) exit; inside = 1; next }
+    inside { print }' "$readme"
+}
+check() {  # NAME CONDITION: counts the recipe as passed or failed
+  if eval "$2"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1"; fi
+}
+for name in loop parallel awk pandas gnuplot; do
+  [ -n "$(recipe "$name")" ] || { echo "FAIL the README has no recipe named $name"; exit 1; }
+done
+
+for i in $(seq 20); do
+  "$make_samples" "$work/files/run $i.bin" $((i * 40)) mixed $((1700000000 + i * 86400)) >/dev/null || exit 1
+done
+cp -R "$work/files" "$work/loop"
+cp -R "$work/files" "$work/parallel"
+(cd "$work/loop" && sh -e -c "$(recipe loop)" >/dev/null)
+status=$?
+check loop '[ "$status" = 0 ] && [ "$(ls "$work/loop"/*.tsv | wc -l)" = 20 ]'
+(cd "$work/parallel" && sh -c "$(recipe parallel)")
+status=$?
+same=yes
+for t in "$work/loop"/*.tsv; do cmp -s "$t" "$work/parallel/${t##*/}" || same=no; done
+check parallel '[ "$status" = 0 ] && [ "$same" = yes ] && [ ! -e "$work/parallel/adtable" ]'
+
+# A table whose first row has no local time, as Windows writes for some stamps.
+cd "$work/table" && adconv "$work/files/run 1.bin" >/dev/null || exit 1
+tab=$(printf '\t')
+sed "3s|^[^$tab]*|??/??/???? ??:??:??|" adtable >placeholder && mv placeholder adtable
+rows=$(($(wc -l <adtable) - 2))
+sh -e -c "$(recipe awk)" >awk.out
+status=$?
+check awk '[ "$status" = 0 ] && [ -s awk.out ] && ! grep -q "$(printf "\r")" adtable.txt'
+
+for python in python3 /usr/bin/python3; do
+  "$python" -c 'import pandas' 2>/dev/null && break
+  python=
+done
+if [ -n "$python" ]; then
+  { recipe pandas; printf 'assert len(df) == %s and df.index.isna().sum() == 1, df\n' "$rows"; } >recipe.py
+  check pandas '"$python" recipe.py'
+else
+  echo "pandas: skipped (no python3 with pandas here: apt-get install python3-pandas)"
+fi
+if command -v gnuplot >/dev/null 2>&1; then
+  sh -e -c "$(recipe gnuplot)" 2>gnuplot.err
+  status=$?
+  check gnuplot '[ "$status" = 0 ] && [ -s ad1_0.png ]'
+  [ -s gnuplot.err ] && cat gnuplot.err
+else
+  echo "gnuplot: skipped (apt-get install gnuplot-nox)"
+fi
+echo "recipes: ${passed:-0} passed, ${failed:-0} failed"
+[ "${failed:-0}" -eq 0 ]
