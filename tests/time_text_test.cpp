@@ -134,8 +134,15 @@ TEST(time_text, follows_daylight_saving)
 
 // Every second in a window of two hours on each side of each of the
 // zone's offset changes in the given years; returns how many there were.
-static std::size_t check_around_changes(const ZoneCase& zone)
+// Years from 2038 on are left out, and `dropped` set, in a build without
+// dates for them.
+static std::size_t check_around_changes(ZoneCase zone, bool& dropped)
 {
+    if (!adconv_test::dates_after_2038()) {
+        const auto from_2038 = std::remove_if(zone.years.begin(), zone.years.end(), [](int y) { return y >= 2038; });
+        dropped = dropped || from_2038 != zone.years.end();
+        zone.years.erase(from_2038, zone.years.end());
+    }
     set_tz(zone.tz);
     const std::string name = zone.tz != nullptr ? zone.tz : "(TZ unset)";
     // The window forward, then backward; false at the first text that differs.
@@ -184,16 +191,14 @@ TEST(time_text, cached_equals_platform_around_every_change)
 #endif
     };
     bool skipped = false;
-    for (ZoneCase zone : zones) {
-        if (!adconv_test::dates_after_2038()) {
-            skipped = std::count_if(zone.years.begin(), zone.years.end(), [](int y) { return y >= 2038; }) > 0 || skipped;
-            zone.years.erase(std::remove_if(zone.years.begin(), zone.years.end(), [](int y) { return y >= 2038; }),
-                             zone.years.end());
-        }
-        ASSERT_GE(check_around_changes(zone), zone.years.size()) << zone.tz << ": windows should hold offset changes";
+    for (const ZoneCase& zone : zones) {
+        // At least one change in each year (two where there is summer time).
+        const std::size_t years = zone.years.size() - static_cast<std::size_t>(std::count_if(
+            zone.years.begin(), zone.years.end(), [](int y) { return y >= 2038 && !adconv_test::dates_after_2038(); }));
+        ASSERT_GE(check_around_changes(zone, skipped), years) << zone.tz << ": windows should hold offset changes";
     }
 #ifndef _WIN32
-    EXPECT_EQ(check_around_changes({"Asia/Kathmandu", {1985, 2026}}), 1u);  // its one change, at the end of 1985
+    EXPECT_EQ(check_around_changes({"Asia/Kathmandu", {1985, 2026}}, skipped), 1u);  // its one change, at the end of 1985
 #endif
     if (skipped)
         GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
@@ -203,7 +208,8 @@ TEST(time_text, cached_equals_platform_around_every_change)
 // as most build machines are, there is no change to compare around.
 TEST(time_text, cached_equals_platform_in_the_system_zone)
 {
-    if (check_around_changes({nullptr, {1975, 2026, 2040}}) == 0)
+    bool skipped = false;
+    if (check_around_changes({nullptr, {1975, 2026, 2040}}, skipped) == 0)
         GTEST_SKIP() << "the system's time zone has no offset changes in 1975, 2026 or 2040 (UTC?): nothing to compare";
 }
 
