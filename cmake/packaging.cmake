@@ -17,7 +17,7 @@ if(WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/README.txt LICENSE DESTINATION .)
   find_program(ADCONV_GROFF groff)
   if(ADCONV_GROFF)
-    execute_process(COMMAND ${ADCONV_GROFF} -man -Tascii -P-cbou ${PROJECT_BINARY_DIR}/adconv.1
+    execute_process(COMMAND ${ADCONV_GROFF} -man -Tascii -P-cbou -rWI=1 ${PROJECT_BINARY_DIR}/adconv.1
                     OUTPUT_VARIABLE manual RESULT_VARIABLE failed ERROR_QUIET)
     if(NOT failed)
       string(REPLACE "\n" "\r\n" manual "${manual}")
