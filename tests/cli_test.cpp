@@ -350,7 +350,7 @@ TEST(cli, one_run_at_a_time_writes_a_table)
     std::thread run([&] { first = run_adconv(dir.path(), {"pipe"}); });
     const int w = adconv_test::open_fifo_writer(fifo);
     // Emptied: the first run holds the table and waits for its input.
-    for (int i = 0; i < 3000 && std::filesystem::file_size(dir / "adtable") != 0; ++i)
+    for (int i = 0; w >= 0 && i < 3000 && std::filesystem::file_size(dir / "adtable") != 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const auto second = run_adconv(dir.path(), {"other.bin"});
     const std::string data = records(300);
