@@ -9,46 +9,12 @@
 #include <cstring>
 #include <limits>
 
+#include "tz_forms.h"
+
 static_assert(CHAR_BIT == 8, "records are decoded a byte of eight bits at a time");
 static_assert(sizeof(int) >= 4, "calendar fields and seconds of a day are computed in int");
 
 namespace adconv {
-
-namespace {
-
-bool is_letter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool is_digit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Skips a number of at most `digits` digits no greater than `max`; nullptr
-// when there is none.
-const char* skip_number(const char* p, int digits, int max)
-{
-    int value = 0;
-    const char* start = p;
-    while (is_digit(*p) && p - start < digits)
-        value = value * 10 + (*p++ - '0');
-    return p != start && !is_digit(*p) && value <= max ? p : nullptr;
-}
-
-// [+|-]hh[:mm[:ss]], hours up to max_hours.
-const char* skip_clock(const char* p, int max_hours)
-{
-    if (*p == '+' || *p == '-')
-        ++p;
-    p = skip_number(p, 3, max_hours);
-    for (int part = 0; part < 2 && p != nullptr && *p == ':'; ++part)
-        p = skip_number(p + 1, 2, 59);
-    return p;
-}
-
-}  // namespace
 
 bool same_file_id(const FileId& a, const FileId& b)
 {
@@ -132,28 +98,14 @@ void read_time_zone()
     _tzset();
 }
 
-// The runtime takes the first three characters as the name, then reads an
-// offset and a summer-time name from whatever follows, and applies the
-// United States' summer-time rules to every summer-time name; no other
-// form is read as meant. A bare UTC or GMT reads as offset 0, which it is.
 const char* time_zone_refusal()
 {
-    const char* p = std::getenv("TZ");
-    if (p == nullptr || *p == '\0' || std::strcmp(p, "UTC") == 0 || std::strcmp(p, "GMT") == 0)
+    const char* tz = std::getenv("TZ");
+    if (tz == nullptr || *tz == '\0' || is_windows_tz_form(tz))
         return nullptr;
-    const char* const refusal =
-        "this system reads TZ only as a three-letter name, the hours west of UTC as [+|-]hh[:mm[:ss]] and an "
-        "optional summer-time name with United States rules, for example UTC0, CET-1 or EST5EDT;"
-        " unset TZ for the system's time zone with its own rules";
-    for (int i = 0; i < 3; ++i)
-        if (!is_letter(*p++))
-            return refusal;
-    p = skip_clock(p, 99);
-    if (p == nullptr)
-        return refusal;
-    while (is_letter(*p))  // the summer-time name
-        ++p;
-    return *p == '\0' ? nullptr : refusal;
+    return "this system reads TZ only as a three-letter name, the hours west of UTC as [+|-]hh[:mm[:ss]] and an "
+           "optional summer-time name with United States rules, for example UTC0, CET-1 or EST5EDT;"
+           " unset TZ for the system's time zone with its own rules";
 }
 
 bool local_fields(std::int64_t t, std::tm& fields)
@@ -294,63 +246,6 @@ bool fits_time_t(std::int64_t t)
     return t >= std::numeric_limits<std::time_t>::min() && t <= std::numeric_limits<std::time_t>::max();
 }
 
-// A name of three or more letters, or <...> of three or more letters,
-// digits and signs.
-const char* skip_zone_name(const char* p)
-{
-    const char* start = p;
-    if (*p == '<') {
-        start = ++p;
-        while (is_letter(*p) || is_digit(*p) || *p == '+' || *p == '-')
-            ++p;
-        return p - start >= 3 && *p == '>' ? p + 1 : nullptr;
-    }
-    while (is_letter(*p))
-        ++p;
-    return p - start >= 3 ? p : nullptr;
-}
-
-// Jn (1..365), n (0..365) or Mm.w.d, then an optional /time.
-const char* skip_rule_date(const char* p)
-{
-    if (*p == 'J') {
-        p = *++p != '0' ? skip_number(p, 3, 365) : nullptr;
-    } else if (*p == 'M') {
-        p = skip_number(p + 1, 2, 12);
-        if (p != nullptr && *p == '.')
-            p = skip_number(p + 1, 1, 5);
-        if (p != nullptr && *p == '.')
-            p = skip_number(p + 1, 1, 6);
-        else
-            p = nullptr;
-    } else {
-        p = skip_number(p, 3, 365);
-    }
-    if (p != nullptr && *p == '/')
-        p = skip_clock(p + 1, 167);
-    return p;
-}
-
-// A complete POSIX rule: std offset [dst [offset] [,start[/time],end[/time]]],
-// offsets up to 24 hours. Anything else the C library reads in part, and
-// fills the rest with UTC.
-bool is_zone_rule(const char* p)
-{
-    p = skip_zone_name(p);
-    p = p != nullptr ? skip_clock(p, 24) : nullptr;
-    if (p == nullptr || *p == '\0')
-        return p != nullptr;
-    p = skip_zone_name(p);
-    if (p != nullptr && *p != ',' && *p != '\0')
-        p = skip_clock(p, 24);
-    if (p == nullptr || *p == '\0')
-        return p != nullptr;
-    if (*p++ != ',' || (p = skip_rule_date(p)) == nullptr || *p++ != ',')
-        return false;
-    p = skip_rule_date(p);
-    return p != nullptr && *p == '\0';
-}
-
 // Where the C library looks for a zone named by a relative path; nullptr
 // where that is not known, and then every name is taken on trust.
 const char* zone_folder()
@@ -401,7 +296,7 @@ const char* time_zone_refusal()
     const char* name = *tz == ':' ? tz + 1 : tz;
     // Nothing, or a bare UTC or GMT, is what the library falls back to anyway.
     if (*name == '\0' || std::strcmp(name, "UTC") == 0 || std::strcmp(name, "GMT") == 0 || loads_zone_file(name, folder) ||
-        is_zone_rule(name))
+        is_posix_tz_rule(name))
         return nullptr;
     static char refusal[4200];
     std::snprintf(refusal, sizeof refusal,

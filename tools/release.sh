@@ -29,6 +29,8 @@ export SOURCE_DATE_EPOCH TZ LC_ALL
 dist=$PWD/dist work=$PWD/build-release
 rm -rf "$dist" "$work"
 mkdir -p "$dist" "$work"
+# A release that fails part way leaves no dist/ behind, so no half of one is shipped.
+trap 'status=$?; [ "$status" = 0 ] || { rm -rf "$dist"; echo "release: failed; dist/ removed" >&2; }' EXIT
 
 # build NAME [CMAKE OPTIONS]: the program alone, installed stripped into $work/NAME/stage.
 build() {
