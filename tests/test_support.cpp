@@ -130,6 +130,15 @@ bool has_dev_full()
     return access("/dev/full", W_OK) == 0;
 }
 
+bool has_terminals()
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    const bool usable = master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0;
+    if (master >= 0)
+        close(master);
+    return usable;
+}
+
 RunResult run_adconv(const std::string& dir, const std::vector<std::string>& args, const RunOptions& options)
 {
     TempDir capture;

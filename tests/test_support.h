@@ -54,6 +54,9 @@ private:
 // Whether /dev/full, where every write fails, exists here (macOS has none).
 bool has_dev_full();
 
+// Whether pseudo-terminals can be had here (a bare chroot may lack /dev/pts).
+bool has_terminals();
+
 struct RunResult {
     int status = -1;  // exit status, or -1 if the program did not exit normally
     std::string out;
