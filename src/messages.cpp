@@ -20,20 +20,26 @@ std::size_t utf8_length(const unsigned char* p)
     return n;
 }
 
-// The bytes of a control character at p (C0, DEL, or C1 as UTF-8 or as a
-// lone byte), or 0 where p holds something else.
-std::size_t control_length(const unsigned char* p)
+// The character at p: its size in bytes (a whole UTF-8 sequence, or one
+// byte), and whether it is a control: C0, DEL, C1 as UTF-8, or a lone byte
+// 0x80-0x9F, which some terminals take as C1 too.
+struct Character {
+    std::size_t size;
+    bool control;
+};
+
+Character character_at(const unsigned char* p)
 {
     const std::size_t n = utf8_length(p);
-    if (p[0] < 0x20 || p[0] == 0x7F || (n == 0 && p[0] >= 0x80 && p[0] < 0xA0))
-        return 1;
-    return n == 2 && p[0] == 0xC2 && p[1] < 0xA0 ? 2 : 0;
+    if (n == 0)
+        return {1, p[0] < 0x20 || p[0] == 0x7F || (p[0] >= 0x80 && p[0] < 0xA0)};
+    return {n, n == 2 && p[0] == 0xC2 && p[1] < 0xA0};
 }
 
 bool has_control(const unsigned char* p)
 {
-    for (; *p != '\0'; ++p)
-        if (control_length(p) > 0)
+    for (Character c{0, false}; *p != '\0'; p += c.size)
+        if ((c = character_at(p)).control)
             return true;
     return false;
 }
@@ -52,21 +58,19 @@ bool write_escaped(std::FILE* stream, const unsigned char* p)
             written = write_text(stream, block) && written;
             used = 0;
         }
-        std::size_t n = control_length(p);
-        if (n > 0) {
-            for (std::size_t i = 0; i < n; ++i, ++p) {
+        const Character c = character_at(p);
+        for (std::size_t i = 0; i < c.size; ++i, ++p) {
+            if (c.control) {
                 block[used++] = '\\';
                 block[used++] = 'x';
                 block[used++] = hex[*p >> 4];
                 block[used++] = hex[*p & 0xF];
+            } else {
+                if (*p == '\\')
+                    block[used++] = '\\';
+                block[used++] = static_cast<char>(*p);
             }
-            continue;
         }
-        if (*p == '\\')
-            block[used++] = '\\';
-        n = utf8_length(p);
-        for (std::size_t i = 0; i < (n > 0 ? n : 1); ++i)
-            block[used++] = static_cast<char>(*p++);
     }
     block[used] = '\0';
     return write_text(stream, block) && written;

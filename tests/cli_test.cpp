@@ -387,6 +387,8 @@ TEST(cli, names_reach_a_terminal_without_their_controls)
     // C1 controls, lone or in UTF-8; backslashes of such a name doubled.
     EXPECT_EQ(run_adconv(dir.path(), {"\\\x9b\xc2\x9b\xc3\xa9"}, terminal).out,
               "\\\\\\x9B\\xC2\\x9B\xc3\xa9: No such file or directory\n");
+    // No control (U+0101 ends in the byte 0x81): the name as it is.
+    EXPECT_EQ(run_adconv(dir.path(), {"\xc4\x81\\"}, terminal).out, "\xc4\x81\\: No such file or directory\n");
     // To a file, the exact bytes.
     EXPECT_EQ(run_adconv(dir.path(), {name}).out, summary(1, name));
 }
