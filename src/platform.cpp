@@ -371,17 +371,18 @@ bool empty_table(std::FILE* fp)
 
 bool same_file(std::FILE* a, std::FILE* b)
 {
-    struct stat sa;
-    struct stat sb;
-    if (fstat(fileno(a), &sa) != 0 || fstat(fileno(b), &sb) != 0)
-        return false;
+    // Device and inode; false when either cannot be had.
+    const auto file_id = [](std::FILE* fp, FileId& id) {
+        struct stat st;
+        if (fstat(fileno(fp), &st) != 0)
+            return false;
+        id.volume = static_cast<std::uint64_t>(st.st_dev);
+        static_assert(sizeof st.st_ino <= sizeof id.file, "an inode number fits a file ID");
+        std::memcpy(id.file, &st.st_ino, sizeof st.st_ino);
+        return true;
+    };
     FileId ia, ib;
-    ia.volume = static_cast<std::uint64_t>(sa.st_dev);
-    ib.volume = static_cast<std::uint64_t>(sb.st_dev);
-    static_assert(sizeof sa.st_ino <= sizeof ia.file, "an inode number fits a file ID");
-    std::memcpy(ia.file, &sa.st_ino, sizeof sa.st_ino);
-    std::memcpy(ib.file, &sb.st_ino, sizeof sb.st_ino);
-    return same_file_id(ia, ib);
+    return file_id(a, ia) && file_id(b, ib) && same_file_id(ia, ib);
 }
 
 bool is_terminal(std::FILE* stream)
