@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "platform.h"
+#include "messages.h"
 
 namespace adconv {
 
@@ -17,9 +17,9 @@ ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table
         // record are a trailing piece, never the start of one more.
         const bool last_block = got < sizeof block.records;
         const int read_error = last_block && !std::feof(in) ? last_error() : 0;
-        const std::size_t whole = got / kRecordSize;
-        table.write_rows(block.records, whole);
-        result.records += static_cast<std::int64_t>(whole);
+        result.records += static_cast<std::int64_t>(table.write_rows(block.records, got / kRecordSize));
+        if (table.failed())
+            return result;  // a table that lost rows is not read on for
         if (last_block) {
             result.read_error = read_error;
             return result;

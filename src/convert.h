@@ -11,7 +11,7 @@
 namespace adconv {
 
 struct ConvertResult {
-    std::int64_t records = 0;  // rows handed to the table; a long may hold only 2^31 - 1
+    std::int64_t records = 0;  // rows the table took; a long may hold only 2^31 - 1
     int read_error = 0;        // errno of a read that failed before the end, else 0
 };
 
@@ -21,9 +21,9 @@ struct InputBlock {
     sampleRecord records[4096];
 };
 
-// Reads `in` to its end a block at a time, so memory stays constant. A
-// trailing piece shorter than a record is not a record and is dropped
-// without a word. The blocks are read straight into place, so an unbuffered
+// Reads `in` to its end a block at a time, so memory stays constant, or
+// until a write to the table fails. A trailing piece shorter than a record
+// is not a record and is dropped without a word. The blocks are read straight into place, so an unbuffered
 // `in` saves a copy.
 ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table);
 

@@ -1,28 +1,57 @@
 // adconv: converts a binary sample file into the table file "adtable".
 #include <cerrno>
-#include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
 #include "convert.h"
 #include "messages.h"
 #include "platform.h"
 #include "table_file.h"
+#include "time_zone.h"
 
-using adconv::report;
 using adconv::say;
+using adconv::warnc;
+using adconv::warnx;
 
 enum ExitStatus { kConverted = 0, kFailed = 1, kTableIncomplete = 255 };
 // All of adconv's large memory, made once for the run and not on the stack.
 static adconv::InputBlock input_block;
 static adconv::RowBuffer row_buffer;
 
+static const char kHelp[] =
+    "Usage: adconv FILE\n"
+    "Converts the sample file FILE (36-byte records: a time stamp and sixteen 16-bit\n"
+    "readings of two converters, ad1 and ad2) into the tab-separated table adtable\n"
+    "in the current folder, one row per record with its local date and time (from\n"
+    "TZ, or the system's time zone) and the readings scaled so full scale reads 2.5,\n"
+    "then says how many records it converted. One file per run; the manual\n"
+    "(man adconv, or adconv.txt on Windows) has the rest, and a loop for many files.";
+
+// The answer to --help or --version, the only options, or nullptr for a file name.
+static const char* option_answer(const char* arg)
+{
+    if (std::strcmp(arg, "--help") == 0)
+        return kHelp;
+    return std::strcmp(arg, "--version") == 0 ? "adconv " ADCONV_VERSION : nullptr;
+}
+
 int main(int argc, char* argv[])
 {
+    if (!adconv::reserve_standard_streams())
+        return kFailed;  // nowhere safe to say so
     if (argc < 2) {
-        say(stderr, {"Usage: ", argc > 0 ? argv[0] : "adconv", " filename"});
+        warnx("Usage: %s filename", argc > 0 ? argv[0] : "adconv");
         return kFailed;
     }
+    if (const char* answer = argc == 2 ? option_answer(argv[1]) : nullptr) {
+        if (say("%s", answer))
+            return kConverted;
+        warnc(adconv::last_error(), "stdout");
+        return kFailed;
+    }
+    if (argc > 2)
+        warnx("adconv: %d more arguments ignored; it converts one file per run (the manual shows a loop for many)",
+              argc - 2);
     const char* filename = argv[1];
     // Refused before the table is touched: an input that cannot be read, a
     // TZ that this system would misread, a table another run is writing,
@@ -30,52 +59,45 @@ int main(int argc, char* argv[])
     std::FILE* ifp = adconv::open_input(filename);
     if (ifp == nullptr) {
         if (const char* note = adconv::input_name_note(filename))
-            say(stderr, {filename, ": ", note});
+            warnx("%s: %s", filename, note);
         else
-            report(errno, filename);
+            warnc(errno, "%s", filename);
         return kFailed;
     }
-    if (const char* why = adconv::time_zone_refusal()) {
-        say(stderr, {"TZ=", std::getenv("TZ"), ": ", why});
+    if (const char* refusal = adconv::time_zone_refusal()) {
+        warnx("%s", refusal);
         return kFailed;
     }
-    std::FILE* ofp = adconv::open_table(adconv::kTableName);
-    if (ofp == nullptr) {
-        if (errno == EBUSY)
-            say(stderr, {adconv::kTableName, ": another run is writing it (or another program has it open);"
-                                             " left untouched"});
-        else
-            report(errno, adconv::kTableName);
+    adconv::read_time_zone();  // now, while the descriptor it needs is surely free
+    const adconv::TableOpening opened = adconv::open_table(adconv::kTableName, ifp);
+    switch (opened.outcome) {
+    case adconv::TableOpening::kOpened:
+        break;
+    case adconv::TableOpening::kHeld:
+        warnx("%s: %s; left untouched", adconv::kTableName, adconv::kTableHeldBy);
         return kFailed;
-    }
-    // Compared as two open files, so the table cannot be swapped for the
-    // input between the check and the emptying.
-    if (adconv::same_file(ifp, ofp)) {
-        say(stderr, {filename, ": input file is the table file"});
+    case adconv::TableOpening::kIsInput:
+        warnx("%s: input file is the table file", filename);
         return kFailed;
-    }
-    if (!adconv::empty_table(ofp)) {
-        report(errno, adconv::kTableName);
+    case adconv::TableOpening::kFailed:
+        warnc(opened.error, "%s", adconv::kTableName);
         return kFailed;
     }
     std::setvbuf(ifp, nullptr, _IONBF, 0);  // blocks are read straight into place
-    adconv::TableFile table(ofp, row_buffer);
+    adconv::TableFile table(opened.fp, row_buffer);
     table.write_header();
     const adconv::ConvertResult result = adconv::convert_records(ifp, input_block, table);
     std::fclose(ifp);
     if (result.read_error != 0)
-        report(result.read_error, filename);
+        warnc(result.read_error, "%s", filename);
     const bool table_written = table.close();
     if (!table_written)
-        report(table.error(), adconv::kTableName);
-    // Printed after a failure too: it counts the records read and handed to the table.
-    char count[24];
-    std::snprintf(count, sizeof count, "%" PRId64, result.records);
-    errno = 0;
-    const bool summary_written = say(stdout, {count, " records converted from file ", filename}) &&
-                                 std::fflush(stdout) == 0 && !std::ferror(stdout);
+        warnc(table.error(), "%s", adconv::kTableName);
+    // Printed after a failure too: it counts the records whose rows the table took.
+    const bool summary_written =
+        say("%lld records converted from file %s", static_cast<long long>(result.records), filename);
     if (!summary_written)
-        report(adconv::last_error(), "stdout");
+        warnc(adconv::last_error(), "stdout");
     if (!table_written)
         return kTableIncomplete;
     return summary_written && result.read_error == 0 ? kConverted : kFailed;

@@ -1,5 +1,8 @@
 #include "messages.h"
 
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "platform.h"
@@ -7,6 +10,9 @@
 namespace adconv {
 
 namespace {
+
+// Room for the longest path a system takes, and the longest message.
+constexpr std::size_t kLineSize = 1 << 16;
 
 // The length of the UTF-8 sequence at p, or 0 where none starts.
 std::size_t utf8_length(const unsigned char* p)
@@ -44,59 +50,88 @@ bool has_control(const unsigned char* p)
     return false;
 }
 
-// Writes text with its controls escaped, a small block at a time; blocks
-// end between characters, so a console never gets half of one.
-bool write_escaped(std::FILE* stream, const unsigned char* p)
+// Writes text with its controls escaped into out, which has room for four
+// times the text; returns the length written.
+std::size_t escape(const unsigned char* p, char* out)
 {
     static const char hex[] = "0123456789ABCDEF";
-    char block[256];
     std::size_t used = 0;
-    bool written = true;
     while (*p != '\0') {
-        if (used + 8 >= sizeof block) {  // room for the longest step
-            block[used] = '\0';
-            written = write_text(stream, block) && written;
-            used = 0;
-        }
         const Character c = character_at(p);
         for (std::size_t i = 0; i < c.size; ++i, ++p) {
             if (c.control) {
-                block[used++] = '\\';
-                block[used++] = 'x';
-                block[used++] = hex[*p >> 4];
-                block[used++] = hex[*p & 0xF];
+                out[used++] = '\\';
+                out[used++] = 'x';
+                out[used++] = hex[*p >> 4];
+                out[used++] = hex[*p & 0xF];
             } else {
                 if (*p == '\\')
-                    block[used++] = '\\';
-                block[used++] = static_cast<char>(*p);
+                    out[used++] = '\\';
+                out[used++] = static_cast<char>(*p);
             }
         }
     }
-    block[used] = '\0';
-    return write_text(stream, block) && written;
+    return used;
+}
+
+// How much of n characters that printf-style output wanted fit in a room
+// of `room` bytes, its terminator included.
+std::size_t fitted(int n, std::size_t room)
+{
+    return n < 0 ? 0 : static_cast<std::size_t>(n) < room ? static_cast<std::size_t>(n) : room - 1;
+}
+
+// Formats the line, adds the system's text for `error` (unless 0) and the
+// line end, and writes it in one go.
+bool write_message(std::FILE* stream, int error, const char* format, std::va_list args)
+{
+    static char line[kLineSize];
+    static char escaped[4 * kLineSize];
+    const std::size_t room = sizeof line - 1;  // the line end always fits
+    std::size_t size = fitted(std::vsnprintf(line, room, format, args), room);
+    if (error != 0)
+        size += fitted(std::snprintf(line + size, room - size, "%s%s", size > 0 ? ": " : "", std::strerror(error)),
+                       room - size);
+    char* text = line;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line);
+    if (is_terminal(stream) && has_control(bytes)) {
+        size = escape(bytes, escaped);
+        text = escaped;
+    }
+    text[size] = '\n';
+    return write_line(stream, text, size + 1);
 }
 
 }  // namespace
 
-bool say(std::FILE* stream, std::initializer_list<const char*> pieces)
+void warnx(const char* format, ...)
 {
-    const bool terminal = is_terminal(stream);
-    bool written = true;
-    for (const char* piece : pieces) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(piece);
-        written = (terminal && has_control(bytes) ? write_escaped(stream, bytes) : write_text(stream, piece)) &&
-                  written;
-    }
-    return write_text(stream, "\n") && written;
+    std::va_list args;
+    va_start(args, format);
+    write_message(stderr, 0, format, args);
+    va_end(args);
 }
 
-void report(int error, const char* prefix)
+void warnc(int error, const char* format, ...)
 {
-    const char* text = std::strerror(error);
-    if (*prefix == '\0')
-        say(stderr, {text});
-    else
-        say(stderr, {prefix, ": ", text});
+    std::va_list args;
+    va_start(args, format);
+    write_message(stderr, error, format, args);
+    va_end(args);
+}
+
+bool say(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    const bool written = write_message(stdout, 0, format, args);
+    va_end(args);
+    return written;
+}
+
+int last_error()
+{
+    return errno != 0 ? errno : EIO;
 }
 
 }  // namespace adconv

@@ -1,23 +1,34 @@
-// adconv's words to the user: one line each, on standard output or
-// standard error, in the style of perror.
+// adconv's words to the user, in the manner of the BSD warn(3) family: a
+// printf format and its arguments make one line, formatted whole and
+// written at once, so lines of runs side by side never mix within a line.
+// On a terminal a line that holds control characters (a name may hold
+// any: ESC, BEL, C1 controls) shows each of their bytes as \xHH and each of
+// its backslashes as \\, so that no name can move the cursor, clear the
+// screen or set the title; to a file or a pipe every byte goes out as it is.
 #ifndef ADCONV_MESSAGES_H
 #define ADCONV_MESSAGES_H
 
-#include <cstdio>
-#include <initializer_list>
+#if defined(__GNUC__)
+#define ADCONV_PRINTF(format_index) __attribute__((format(printf, format_index, format_index + 1)))
+#else
+#define ADCONV_PRINTF(format_index)
+#endif
 
 namespace adconv {
 
-// Writes the pieces, then the line end; false when any of it is lost. On a
-// terminal a piece that holds control characters (a name may hold any:
-// ESC, BEL, C1 controls) shows each of their bytes as \xHH and each of its
-// backslashes as \\, so that no name can move the cursor, clear the screen
-// or set the title; to a file or a pipe every byte goes out as it is.
-bool say(std::FILE* stream, std::initializer_list<const char*> pieces);
+// The line on standard error.
+void warnx(const char* format, ...) ADCONV_PRINTF(1);
 
-// As perror writes it, on standard error: "PREFIX: " (nothing for an empty
-// prefix), then the system's text for the error.
-void report(int error, const char* prefix);
+// The line, ": " and the system's text for `error` on standard error, as
+// perror writes it: an empty line gives the system's text alone.
+void warnc(int error, const char* format, ...) ADCONV_PRINTF(2);
+
+// The line on standard output; false when it could not be written whole.
+bool say(const char* format, ...) ADCONV_PRINTF(1);
+
+// errno of the call that just failed, or EIO where the C library set none:
+// fread, fwrite and fclose need not set it.
+int last_error();
 
 }  // namespace adconv
 

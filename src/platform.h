@@ -1,27 +1,41 @@
-// Everything that differs between POSIX and Windows: the platform's time
-// conversions and the TZ forms it reads, opening the input and the table,
-// telling files apart, and text for the user. The rest of adconv calls these
-// names and never asks which system it runs on. Paths and texts are UTF-8 on
-// Windows (the program's manifest makes it the process's code page) and the
-// system's bytes on POSIX.
+// Everything that differs between POSIX and Windows: standard streams,
+// the platform's time conversions and how it reads TZ, opening the input
+// and the table, and writing text for the user. Each system implements it
+// in a file of its own (platform_posix.cpp, platform_windows.cpp); the rest
+// of adconv calls these names and never asks which system it runs on.
+// Paths and texts are UTF-8 on Windows (the program's manifest makes it the
+// process's code page) and the system's bytes on POSIX.
 #ifndef ADCONV_PLATFORM_H
 #define ADCONV_PLATFORM_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
 
 namespace adconv {
 
-// Reads the time-zone settings again: TZ, or the system's zone when TZ is
-// unset. The per-call conversions below need not do it themselves.
-void read_time_zone();
+// Opens whichever of descriptors 0-2 is closed on the null device, so that
+// no file opened later becomes a standard stream and no message can land
+// in the table. False when that cannot be done.
+bool reserve_standard_streams();
 
-// Why the C library would misread TZ, as the text that follows "TZ=VALUE: "
-// in the refusal; nullptr when TZ is unset, empty or read as meant. The C
-// library turns a zone it cannot find, or a form it does not know, into UTC
-// without a word, so such a TZ must not reach a table.
-const char* time_zone_refusal();
+// How this system's C library reads TZ.
+struct TzSystem {
+    enum Grammar {
+        kUnknown,  // rules the check cannot know (musl, the BSDs): TZ taken on trust
+        kPosix,    // a zone file's name, else a POSIX rule (glibc, Apple's libc)
+        kWindows,  // the Windows runtime's short form
+    };
+    Grammar grammar;
+    const char* zone_folder;  // kPosix: where a relative zone name is looked for
+    const char* system_zone;  // kPosix: the zone file read when TZ is unset
+};
+TzSystem tz_system();
+
+// Reads the time-zone settings: TZ, or the system's zone when TZ is unset.
+// Once read, the conversions below use them without reading them again.
+void read_time_zone();
 
 // The platform's local time of a stamp (seconds since 1970-01-01 00:00:00
 // UTC, whatever the width of time_t), or false when it has none.
@@ -29,6 +43,15 @@ bool local_fields(std::int64_t t, std::tm& fields);
 
 // The platform's UTC fields of a stamp, or false when it has none.
 bool utc_fields(std::int64_t t, std::tm& fields);
+
+// The first `capacity` bytes of a regular file, read without waiting on a
+// pipe or a device; `size` is the file's whole length.
+struct SmallFile {
+    enum Outcome { kRead, kNotRegular, kFailed } outcome;
+    int error;         // kFailed: errno
+    std::uint64_t size;
+};
+SmallFile read_small_file(const char* path, unsigned char* bytes, std::size_t capacity);
 
 // Opens a file or pipe for binary reading; nullptr with errno set when it
 // cannot, and with EISDIR for a folder on every system.
@@ -39,43 +62,29 @@ std::FILE* open_input(const char* path);
 // "*.bin" reaches the program as it was typed.
 const char* input_name_note(const char* path);
 
-// Opens the table for binary writing, created if absent but with its bytes
-// kept, and holds it against every other run until it is closed: a run
-// that finds it held gets nullptr with errno EBUSY, before anything is
-// changed. A folder gives EISDIR on every system. Where the file system
-// keeps no locks (some network mounts) the table is opened without one.
-std::FILE* open_table(const char* path);
-
-// Empties a table opened by open_table(); a device or pipe is left as it is.
-// False, with errno set, when it cannot.
-bool empty_table(std::FILE* fp);
-
-// A file's identity as the system gives it: the volume and the file's ID
-// within it (device and inode on POSIX; up to 128 bits on Windows).
-struct FileId {
-    std::uint64_t volume = 0;
-    unsigned char file[16] = {};
+// Opens the table and empties it, in one step: it is created if absent,
+// held against every other run until it is closed, compared with the open
+// input, and emptied only once held and known not to be the input. Where
+// the file system keeps no locks (some network mounts) it is opened
+// without one. A folder fails with EISDIR on every system.
+struct TableOpening {
+    enum Outcome { kOpened, kHeld, kIsInput, kFailed } outcome;
+    std::FILE* fp;  // kOpened: the empty table, for binary writing
+    int error;      // kFailed: errno
 };
+TableOpening open_table(const char* path, std::FILE* input);
 
-// Whether two identities are one file. An all-zero file ID is no identity:
-// some network and user-mode file systems give it for every file.
-bool same_file_id(const FileId& a, const FileId& b);
-
-// Whether the two open streams are one file, whatever names led to them:
-// any link, case, short name or "..".
-bool same_file(std::FILE* a, std::FILE* b);
-
-// errno of the call that just failed, or EIO where the C library set none:
-// fread, fwrite and fclose need not set it.
-int last_error();
+// Who may be holding a table that open_table() found held.
+extern const char kTableHeldBy[];
 
 // Whether the stream is a terminal (on Windows, a console).
 bool is_terminal(std::FILE* stream);
 
-// Writes text to standard output or standard error: on a Windows console as
+// Writes `size` bytes of text to standard output or standard error in one
+// write, after whatever the stream holds: on a Windows console as
 // characters, so any name reads as typed whatever the console's code page;
 // to a file or a pipe as its bytes. False when it could not be written.
-bool write_text(std::FILE* stream, const char* text);
+bool write_line(std::FILE* stream, const char* text, std::size_t size);
 
 }  // namespace adconv
 

@@ -30,8 +30,12 @@ inline std::uint32_t decode_rtc(const sampleRecord& record)
            static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
 }
 
-// A count is never signed: its two stored bytes, high byte first, index
-// its text directly (value_index() in value_text.h).
+// Channel ch's count, 0..65535: never signed.
+inline unsigned decode_count(const sampleRecord& record, std::size_t ch)
+{
+    const unsigned char* p = record.samples[ch];
+    return static_cast<unsigned>(p[0]) << 8 | p[1];
+}
 
 // The scale: full scale, 65535 counts, reads 2.5, so 26214 counts read 1.0.
 // kVoltsPerCount is the double nearest to 2.5 / 65535, which is also the

@@ -3,31 +3,16 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform.h"
+#include "messages.h"
 
 namespace adconv {
-
-namespace {
-
-inline const char* field(const ValueField* values, const sampleRecord& record, std::size_t ch)
-{
-    return values[value_index(record.samples[ch])];
-}
-
-}  // namespace
 
 void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
 {
     times.format(decode_rtc(record), out);
     char* p = out + kTimeWidth;
-    // Two columns at a time, so each pair goes out in one wide store.
-    static_assert(kChannelCount % 2 == 0, "columns are written in pairs");
-    for (std::size_t ch = 0; ch < kChannelCount; ch += 2, p += 2 * kValueFieldWidth) {
-        char pair[2 * kValueFieldWidth];
-        std::memcpy(pair, field(values, record, ch), kValueFieldWidth);
-        std::memcpy(pair + kValueFieldWidth, field(values, record, ch + 1), kValueFieldWidth);
-        std::memcpy(p, pair, sizeof pair);
-    }
+    for (std::size_t ch = 0; ch < kChannelCount; ++ch, p += kValueFieldWidth)
+        std::memcpy(p, values[decode_count(record, ch)], kValueFieldWidth);
     p[0] = '\r';
     p[1] = '\n';
 }
@@ -49,8 +34,9 @@ void TableFile::write_header()
     put(kHeader, kHeaderSize);
 }
 
-void TableFile::write_rows(const sampleRecord* records, std::size_t count)
+std::size_t TableFile::write_rows(const sampleRecord* records, std::size_t count)
 {
+    std::size_t taken = 0;
     while (count > 0 && !failed()) {
         const std::size_t room = (sizeof buffer_.bytes - used_) / kRowSize;
         if (room == 0) {
@@ -64,7 +50,9 @@ void TableFile::write_rows(const sampleRecord* records, std::size_t count)
         used_ += n * kRowSize;
         records += n;
         count -= n;
+        taken += n;
     }
+    return taken;
 }
 
 void TableFile::put(const char* bytes, std::size_t size)

@@ -51,7 +51,9 @@ public:
     TableFile& operator=(const TableFile&) = delete;
 
     void write_header();
-    void write_rows(const sampleRecord* records, std::size_t count);
+    // Returns how many of the records' rows the table took: all of them,
+    // unless a write failed, which ends the table's writing.
+    std::size_t write_rows(const sampleRecord* records, std::size_t count);
     // Writes out what is buffered and closes; false when that or any
     // earlier write failed.
     bool close();

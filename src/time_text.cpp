@@ -130,11 +130,7 @@ bool format_calendar(const std::tm& f, char* out)
     return true;
 }
 
-LocalTimeText::LocalTimeText()
-{
-    read_time_zone();
-    offsets_usable_ = utc_is_plain();
-}
+LocalTimeText::LocalTimeText() : offsets_usable_(utc_is_plain()) {}
 
 void LocalTimeText::format_general(std::int64_t t, char* out)
 {

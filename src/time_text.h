@@ -35,6 +35,7 @@ bool format_calendar(const std::tm& fields, char* out);
 // 30 seconds of summer time, gives 30 texts that differ from the platform's).
 class LocalTimeText {
 public:
+    // Uses the time-zone settings as read_time_zone() last read them.
     LocalTimeText();
 
     // Writes exactly kTimeWidth characters, no terminator.
@@ -57,13 +58,7 @@ private:
     // the platform.
     void format_general(std::int64_t t, char* out);
 
-    void copy_text(char* out) const
-    {
-        // The last digit is copied on its own: it was usually just stored as
-        // one byte, and a wider load across it would have to wait for that store.
-        std::memcpy(out, text_, kTimeWidth - 1);
-        out[kTimeWidth - 1] = text_[kTimeWidth - 1];
-    }
+    void copy_text(char* out) const { std::memcpy(out, text_, kTimeWidth); }
     // Asks the platform for t's text, written to out only, and starts a new
     // span at t.
     void ask_platform(std::int64_t t, char* out);

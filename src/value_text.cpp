@@ -27,10 +27,8 @@ struct ValueTable {
     ValueTable()
     {
         for (unsigned c = 0; c < kCountRange; ++c) {
-            const unsigned char stored[] = {static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c & 0xFF)};
-            ValueField& f = fields[value_index(stored)];
-            f[0] = '\t';
-            format_value(c, f + 1);
+            fields[c][0] = '\t';
+            format_value(c, fields[c] + 1);
         }
     }
 };

@@ -17,20 +17,10 @@ void format_value(unsigned count, char* out);
 
 // "\t" followed by the value text, for every count, so a row copies each
 // column with one fixed-size move. Built once on first use; a count's field
-// is value_fields()[value_index(stored)].
+// is value_fields()[count].
 constexpr std::size_t kValueFieldWidth = 1 + kValueWidth;
 using ValueField = char[kValueFieldWidth];
 const ValueField* value_fields();
-
-// Where the field of a count lies in value_fields(), from the count's two
-// bytes as stored (big-endian, stored[0] the high byte). The index is
-// stored[0] | stored[1] << 8, not the count itself: on a little-endian
-// machine that is one plain 16-bit load, with no byte swap for each column
-// of each row.
-inline unsigned value_index(const unsigned char* stored)
-{
-    return static_cast<unsigned>(stored[0]) | static_cast<unsigned>(stored[1]) << 8;
-}
 
 }  // namespace adconv
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "table_file.h"
+#include "row_oracle.h"
 #include "test_support.h"
 
 using adconv_test::Counts;
@@ -26,7 +26,7 @@ using adconv_test::write_file;
 
 namespace {
 
-const std::string kHeader = adconv::kHeader;
+const std::string kHeader = adconv_test::kPlainHeader;
 
 std::string summary(long n, const std::string& path)
 {
@@ -118,7 +118,6 @@ TEST(cli, sizes_and_partial_records)
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, summary(0, "empty.bin"));
     EXPECT_EQ(read_file(dir / "adtable"), kHeader);
-    EXPECT_EQ(kHeader.size(), 119u);
 
     write_file(dir / "three.bin", whole);
     ASSERT_EQ(run_adconv(dir.path(), {"three.bin"}).status, 0);
@@ -148,12 +147,27 @@ TEST(cli, arguments)
     EXPECT_EQ(r.err, std::string("Usage: ") + ADCONV_BINARY + " filename\n");
     EXPECT_FALSE(exists(dir / "adtable"));
 
-    // Extra arguments are ignored.
+    // Extra arguments are said, and the first file converted as alone.
     r = run_adconv(dir.path(), {"in.bin", "more", "in.bin"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err, "adconv: 2 more arguments ignored; it converts one file per run (the manual shows a loop for many)\n");
     EXPECT_EQ(r.out, summary(2, "in.bin"));
     EXPECT_EQ(read_file(dir / "adtable").size(), 119u + 2 * 149u);
+
+    // The two options, each alone; anything else is a file name.
+    r = run_adconv(dir.path(), {"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "adconv 1.0.0\n");
+    r = run_adconv(dir.path(), {"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, 20), "Usage: adconv FILE\nC");
+    EXPECT_NE(r.out.find("man adconv"), std::string::npos);
+    EXPECT_EQ(r.err, "");
+    write_file(dir / "--help", records(1));
+    r = run_adconv(dir.path(), {"./--help"});
+    EXPECT_EQ(r.out, summary(1, "./--help"));
+    r = run_adconv(dir.path(), {"--help", "in.bin"});
+    EXPECT_EQ(r.out, summary(1, "--help"));
 
     // A path that names nothing leaves an existing table alone.
     write_file(dir / "adtable", "keep me");
@@ -190,33 +204,58 @@ TEST(cli, time_zone_comes_from_tz)
     TempDir no_zones;
     const std::string tzdir = "TZDIR=" + no_zones.path();
     const std::string keep = "keep me";
+    // A zone file cut short, which the C library would read as UTC.
+    const std::string cut = no_zones / "cut";
+    write_file(cut, read_file("/usr/share/zoneinfo/Europe/Berlin").substr(0, 60));
+    const std::string other_dates =
+        "a summer-time name without its dates gets another zone's dates here; name the zone (for example"
+        " Europe/Berlin) or give the whole rule (for example CET-1CEST,M3.5.0,M10.5.0/3)";
+    const std::string not_regular = " is not a regular file, so no zone can be loaded from it";
+    // Expected times worked out by hand from the zone or the rule.
     const struct {
-        const char* tz;
+        std::string tz;
         std::uint32_t stamp;
         const char* time;  // nullptr: refused, with the table untouched
+        std::string refusal = "";  // empty: there is no such zone
         std::string env = "";
     } cases[] = {
         {"America/New_York", 0, "12/31/1969 19:00:00"},
         {"Asia/Kathmandu", 1774746000u, "03/29/2026 06:45:00"},
         {":Europe/Berlin", 1774746000u, "03/29/2026 03:00:00"},
         {"/usr/share/zoneinfo/Europe/Berlin", 1774746000u, "03/29/2026 03:00:00"},
-        {"<+03>-3", 1774746000u, "03/29/2026 04:00:00"},
+        {"PST8PDT", 1774746000u, "03/28/2026 18:00:00"},  // a zone file, not a rule without dates
+        {"<+0330>-3:30", 1774746000u, "03/29/2026 04:30:00"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},
+        {"AAA0BBB,J60/0,J300/0", 1772323200u, "03/01/2026 01:00:00"},
+        {"AAA0BBB,59/0,300/0", 1772323200u, "03/01/2026 01:00:00"},      // zero-based day 59: 1 March
+        {"AAA0BBB,J60/25,J300/0", 1772411400u, "03/02/2026 00:30:00"},   // 25 hours into 1 March
+        {"AAA0BBB,J60/-1,J300/0", 1772321400u, "03/01/2026 00:30:00"},   // an hour before it
+        {"EST5EDT,0/0,J365/25", 1768000000u, "01/09/2026 19:06:40"},     // summer time all year
         {"", 1774746000u, "03/29/2026 01:00:00"},
-        // Each of these the C library would read as UTC without a word.
+        // Each of these the C library would read as UTC or with other dates, without a word.
         {"Europe/Berlim", 0, nullptr},
         {"Foo", 0, nullptr},
         {":Europe/Berln", 0, nullptr},
         {"Europe/Berlin ", 0, nullptr},
+        {"CET-1CEST,M0.5.0,M10.5.0/3", 0, nullptr},
+        {"CET-1CEST,M3.0.0,M10.5.0/3", 0, nullptr},
+        {"CET-1CEST,M3.5.0,M10.0.0/3", 0, nullptr},
+        {"AAA0BBB,J0/0,J300/0", 0, nullptr},
+        {"CET-1CEST", 0, nullptr, other_dates},
+        {"AEST-10AEDT", 0, nullptr, other_dates},
+        {"CET-1CEST,", 0, nullptr, other_dates},
+        {"Europe", 0, nullptr, "/usr/share/zoneinfo/Europe" + not_regular},
+        {"/dev/stdin", 0, nullptr, "/dev/stdin" + not_regular},
+        {cut, 0, nullptr, cut + " is not a whole zone file, which the C library would read as UTC"},
 #ifdef __GLIBC__  // the one C library that looks for zones where TZDIR says
-        {"Europe/Berlin", 0, nullptr, tzdir},
+        {"Europe/Berlin", 0, nullptr, "", tzdir},
 #endif
     };
     for (const auto& c : cases) {
         write_file(dir / "in.bin", record_bytes(c.stamp, {}));
         write_file(dir / "adtable", keep);
         RunOptions opts;
-        opts.tz = c.tz;
+        opts.tz = c.tz.c_str();
         if (!c.env.empty())
             opts.env = {c.env};
         const auto r = run_adconv(dir.path(), {"in.bin"}, opts);
@@ -226,12 +265,44 @@ TEST(cli, time_zone_comes_from_tz)
             continue;
         }
         const std::string folder = c.env.empty() ? "/usr/share/zoneinfo" : no_zones.path();
+        const std::string no_zone = "this system has no such time zone (zone files are looked for in " + folder +
+                                    "; a rule reads like CET-1CEST,M3.5.0,M10.5.0/3); unset TZ for the system's time zone";
         EXPECT_EQ(r.status, 1) << c.tz;
         EXPECT_EQ(r.out, "") << c.tz;
-        EXPECT_EQ(r.err, "TZ=" + std::string(c.tz) + ": this system has no such time zone (zone files are looked for in " +
-                             folder + "; a rule reads like CET-1CEST,M3.5.0,M10.5.0/3); unset TZ for the system's time zone\n");
+        EXPECT_EQ(r.err, "TZ=" + c.tz + ": " + (c.refusal.empty() ? no_zone : c.refusal) + "\n");
         EXPECT_EQ(read_file(dir / "adtable"), keep) << c.tz;
     }
+}
+
+// However few descriptors the run may open, it writes the right table or
+// refuses with the system's reason, the table untouched; never UTC.
+TEST(cli, few_descriptors_give_the_right_table_or_a_refusal)
+{
+    if (*ADCONV_EMULATOR != '\0')
+        GTEST_SKIP() << "the emulator needs descriptors of its own";
+    TempDir dir;
+    const std::string berlin = read_file(ADCONV_SOURCE_DIR "/tests/golden/sample-berlin.adtable");
+    int converted = 0, refused = 0;
+    for (int n = 3; n <= 16; ++n) {
+        write_file(dir / "adtable", "keep me");
+        RunOptions opts;
+        opts.tz = "Europe/Berlin";
+        opts.shell = "ulimit -n " + std::to_string(n) + " && exec \"$0\" \"$@\"";
+        const auto r = run_adconv(dir.path(), {ADCONV_SOURCE_DIR "/examples/sample.bin"}, opts);
+        if (r.status == 127)
+            continue;  // too few for the dynamic loader to start adconv at all
+        if (r.status == 0) {
+            ++converted;
+            EXPECT_EQ(read_file(dir / "adtable"), berlin) << n << " descriptors";
+        } else {
+            ++refused;
+            EXPECT_EQ(r.status, 1) << n;
+            EXPECT_NE(r.err.find(": Too many open files\n"), std::string::npos) << r.err;
+            EXPECT_EQ(read_file(dir / "adtable"), "keep me") << n << " descriptors";
+        }
+    }
+    EXPECT_GT(converted, 0);
+    EXPECT_GT(refused, 0);
 }
 
 TEST(cli, table_cannot_be_created)
@@ -250,15 +321,19 @@ TEST(cli, full_table_device_is_reported)
     if (!adconv_test::has_dev_full())
         GTEST_SKIP() << "/dev/full is missing";
     TempDir dir;
-    // A small input fails at the final flush, a large one in the loop.
-    for (int n : {1, 20000}) {
-        write_file(dir / "in.bin", records(n));
-        std::filesystem::remove(dir / "adtable");
-        std::filesystem::create_symlink("/dev/full", dir / "adtable");
-        const auto r = run_adconv(dir.path(), {"in.bin"});
+    // A small input fails at the final flush, a large one in the loop,
+    // which stops there: an endless input ends too. The summary counts
+    // the rows the table took before it failed.
+    std::filesystem::create_symlink("/dev/full", dir / "adtable");
+    for (int n : {1, 20000, -1}) {
+        write_file(dir / "in.bin", records(n < 0 ? 0 : n));
+        const std::string input = n < 0 ? "/dev/zero" : "in.bin";
+        const auto r = run_adconv(dir.path(), {input});
         EXPECT_EQ(r.status, 255) << n;
         EXPECT_EQ(r.err, "adtable: No space left on device\n") << n;
-        EXPECT_EQ(r.out, summary(n, "in.bin")) << n;
+        const long taken = std::atol(r.out.c_str());
+        EXPECT_EQ(r.out, summary(taken, input)) << n;
+        EXPECT_TRUE(n == 1 ? taken == 1 : taken > 0 && taken < 20000) << n;
     }
 }
 
@@ -273,6 +348,16 @@ TEST(cli, read_error_is_reported)
     EXPECT_EQ(r.err, "/proc/self/mem: Input/output error\n");
     EXPECT_EQ(r.out, summary(0, "/proc/self/mem"));
     EXPECT_EQ(read_file(dir / "adtable"), kHeader);  // what was converted is kept
+
+    // Standard input and error closed: the message cannot go into the table.
+    if (*ADCONV_EMULATOR != '\0')
+        return;
+    RunOptions closed;
+    closed.shell = "exec \"$0\" \"$@\" <&- 2>&-";
+    const auto c = run_adconv(dir.path(), {"/proc/self/mem"}, closed);
+    EXPECT_EQ(c.status, 1);
+    EXPECT_EQ(c.out, summary(0, "/proc/self/mem"));
+    EXPECT_EQ(read_file(dir / "adtable"), kHeader);
 }
 
 TEST(cli, full_standard_output_is_reported)
@@ -367,7 +452,7 @@ TEST(cli, one_run_at_a_time_writes_a_table)
     ASSERT_GE(w, 0) << "adconv never opened the pipe";
     EXPECT_EQ(second.status, 1);
     EXPECT_EQ(second.out, "");
-    EXPECT_EQ(second.err, "adtable: another run is writing it (or another program has it open); left untouched\n");
+    EXPECT_EQ(second.err, "adtable: another run is writing it; left untouched\n");
     EXPECT_EQ(first.status, 0);
     EXPECT_EQ(first.out, summary(300, "pipe"));
     EXPECT_EQ(read_file(dir / "adtable"), table_of(data));

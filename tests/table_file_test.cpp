@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "convert.h"
-#include "platform.h"
+#include "file_id.h"
 #include "table_file.h"
+#include "row_oracle.h"
 #include "test_support.h"
 
 using adconv_test::Counts;
@@ -21,28 +22,10 @@ using adconv_test::set_tz;
 
 namespace {
 
-constexpr char kRowFormat[] =
-    "%02d/%02d/%4d %02d:%02d:%02d\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f"
-    "\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\t%7.5f\r\n";
-
-// One row the plain way: localtime and one snprintf, or the placeholder
-// where this build's time_t cannot hold the stamp.
+// The plain row of a record made from a stamp and counts.
 std::string plain_row(std::uint32_t rtc, const Counts& c)
 {
-    const std::time_t t = static_cast<std::time_t>(rtc);
-    if (t < 0) {
-        std::string row = plain_row(0, c);
-        return row.replace(0, adconv::kTimeWidth, adconv::kUnknownTime);
-    }
-    const std::tm* f = std::localtime(&t);
-    double v[16];
-    for (int i = 0; i < 16; ++i)
-        v[i] = c[i] * adconv::kVoltsPerCount;
-    char buf[256];
-    std::snprintf(buf, sizeof buf, kRowFormat, f->tm_mon + 1, f->tm_mday, f->tm_year + 1900, f->tm_hour, f->tm_min,
-                  f->tm_sec, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12], v[13],
-                  v[14], v[15]);
-    return buf;
+    return adconv_test::plain_row(reinterpret_cast<const unsigned char*>(adconv_test::record_bytes(rtc, c).data()));
 }
 
 std::string row_text(adconv::LocalTimeText& times, std::uint32_t rtc, const Counts& c)
@@ -62,7 +45,7 @@ TEST(table_file, header_bytes)
             expected += std::string("\t") + ad + std::to_string(ch);
     expected += "\r\n";
     EXPECT_EQ(std::string(adconv::kHeader), expected);
-    EXPECT_EQ(expected.size(), 119u);
+    EXPECT_EQ(expected, adconv_test::kPlainHeader);
 }
 
 TEST(table_file, rows_match_plain_formatting)
@@ -100,7 +83,7 @@ TEST(table_file, writes_header_and_rows_in_blocks)
     ASSERT_NE(fp, nullptr);
     adconv::TableFile table(fp, *buffer);
     table.write_header();
-    std::string expected = adconv::kHeader;
+    std::string expected = adconv_test::kPlainHeader;
     // Runs of 1000 rows, one of which fills the buffer part way through.
     const std::size_t rows = adconv::RowBuffer::kRows * 3 / 2;
     const std::size_t run = 1000;

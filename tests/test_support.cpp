@@ -146,6 +146,8 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
     const std::string err_path = capture / "stderr";
 
     std::vector<std::string> argv_text;
+    if (!options.shell.empty())
+        argv_text = {"/bin/sh", "-c", options.shell};
     std::istringstream emulator(ADCONV_EMULATOR);
     for (std::string word; emulator >> word;)
         argv_text.push_back(word);

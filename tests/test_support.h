@@ -68,6 +68,7 @@ struct RunOptions {
     const char* tz = "UTC";            // TZ for the child; nullptr unsets it
     std::vector<std::string> env;      // more NAME=VALUE for the child
     bool terminal = false;             // both outputs on one terminal, read back into `out`
+    std::string shell;                 // run by /bin/sh as this command, the program as "$0"
     std::string program = ADCONV_BINARY;
 };
 

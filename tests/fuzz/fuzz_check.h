@@ -1,6 +1,5 @@
-// Property checks shared by the fuzz targets: a row must be what the plain
-// C library formatting makes of the record, and its values must read back
-// as the record's counts.
+// Property checks shared by the fuzz targets: a row must be the plain row
+// of the record, and its values must read back as the record's counts.
 #ifndef ADCONV_FUZZ_CHECK_H
 #define ADCONV_FUZZ_CHECK_H
 

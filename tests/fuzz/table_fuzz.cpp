@@ -14,6 +14,7 @@
 
 #include "convert.h"
 #include "fuzz_check.h"
+#include "row_oracle.h"
 #include "table_file.h"
 
 namespace {
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::remove(table_path().c_str());
     if (bytes.size() != adconv::kHeaderSize + records * adconv::kRowSize)
         fail("table size is not header + rows");
-    if (bytes.compare(0, adconv::kHeaderSize, adconv::kHeader) != 0)
+    if (bytes.compare(0, adconv::kHeaderSize, adconv_test::kPlainHeader) != 0)
         fail("header differs");
     for (std::size_t i = 0; i < records; ++i)
         adconv_fuzz::check_row(adconv_fuzz::record_from(data + 1 + i * adconv::kRecordSize),

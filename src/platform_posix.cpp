@@ -1,0 +1,198 @@
+// The platform seam on POSIX systems.
+#include "platform.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "file_id.h"
+
+static_assert(CHAR_BIT == 8, "records are decoded a byte of eight bits at a time");
+static_assert(sizeof(int) >= 4, "calendar fields and seconds of a day are computed in int");
+// The build asks for 64-bit offsets (_FILE_OFFSET_BITS=64); without them a
+// 32-bit system can neither open a sample file over 2 GiB nor write a table
+// past 2 GiB.
+static_assert(sizeof(off_t) >= 8, "files over 2 GiB need 64-bit file offsets");
+
+namespace adconv {
+
+// A file that merely has the table open does not hold it: only the lock
+// another adconv takes does.
+const char kTableHeldBy[] = "another run is writing it";
+
+namespace {
+
+bool fits_time_t(std::int64_t t)
+{
+    return t >= std::numeric_limits<std::time_t>::min() && t <= std::numeric_limits<std::time_t>::max();
+}
+
+// Device and inode; false when they cannot be had.
+bool file_id(int fd, FileId& id)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        return false;
+    id.volume = static_cast<std::uint64_t>(st.st_dev);
+    static_assert(sizeof st.st_ino <= sizeof id.file, "an inode number fits a file ID");
+    std::memcpy(id.file, &st.st_ino, sizeof st.st_ino);
+    return true;
+}
+
+TableOpening table_failed(int fd, int error)
+{
+    if (fd >= 0)
+        close(fd);
+    return {TableOpening::kFailed, nullptr, error};
+}
+
+}  // namespace
+
+bool reserve_standard_streams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free descriptor is fd itself, as those below it are open.
+        if (open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
+            return false;
+    }
+    return true;
+}
+
+TzSystem tz_system()
+{
+#if defined(__GLIBC__)
+    const char* dir = std::getenv("TZDIR");
+    return {TzSystem::kPosix, dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo", "/etc/localtime"};
+#elif defined(__APPLE__)
+    return {TzSystem::kPosix, "/usr/share/zoneinfo", "/etc/localtime"};  // TZDIR is not read there
+#else
+    return {TzSystem::kUnknown, nullptr, nullptr};
+#endif
+}
+
+void read_time_zone()
+{
+    tzset();
+}
+
+bool local_fields(std::int64_t t, std::tm& fields)
+{
+    if (!fits_time_t(t))
+        return false;
+    const std::time_t tt = static_cast<std::time_t>(t);
+    return localtime_r(&tt, &fields) != nullptr;
+}
+
+bool utc_fields(std::int64_t t, std::tm& fields)
+{
+    if (!fits_time_t(t))
+        return false;
+    const std::time_t tt = static_cast<std::time_t>(t);
+    return gmtime_r(&tt, &fields) != nullptr;
+}
+
+SmallFile read_small_file(const char* path, unsigned char* bytes, std::size_t capacity)
+{
+    // O_NONBLOCK: a FIFO opens at once rather than wait for a writer.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return {SmallFile::kFailed, errno, 0};
+    struct stat st;
+    SmallFile result{SmallFile::kNotRegular, 0, 0};
+    if (fstat(fd, &st) != 0) {
+        result = {SmallFile::kFailed, errno, 0};
+    } else if (S_ISREG(st.st_mode)) {
+        result = {SmallFile::kRead, 0, static_cast<std::uint64_t>(st.st_size)};
+        for (std::size_t got = 0; got < capacity && got < result.size;) {
+            const ssize_t n = read(fd, bytes + got, capacity - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                result = {SmallFile::kFailed, n < 0 ? errno : EIO, 0};
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+    }
+    close(fd);
+    return result;
+}
+
+std::FILE* open_input(const char* path)
+{
+    std::FILE* fp = std::fopen(path, "rb");
+    struct stat st;
+    if (fp != nullptr && fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(fp);  // a folder opens here, but reads as an error
+        errno = EISDIR;
+        return nullptr;
+    }
+    return fp;
+}
+
+const char* input_name_note(const char*)
+{
+    return nullptr;  // the shell expands patterns; what is left is a name
+}
+
+TableOpening open_table(const char* path, std::FILE* input)
+{
+    // Not O_TRUNC: the table is emptied only once it is held.
+    const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return table_failed(fd, errno);
+    // Any other failure (ENOLCK, EOPNOTSUPP...) means a file system without
+    // locks, where the run goes on as it did before there were any.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        close(fd);
+        return {TableOpening::kHeld, nullptr, 0};
+    }
+    // Compared as two open files, so the table cannot be swapped for the
+    // input between the check and the emptying.
+    FileId table_id, input_id;
+    if (file_id(fd, table_id) && file_id(fileno(input), input_id) && same_file_id(table_id, input_id)) {
+        close(fd);
+        return {TableOpening::kIsInput, nullptr, 0};
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0))
+        return table_failed(fd, errno);  // a device or pipe is left as it is
+    std::FILE* fp = fdopen(fd, "wb");
+    if (fp == nullptr)
+        return table_failed(fd, errno);
+    return {TableOpening::kOpened, fp, 0};
+}
+
+bool is_terminal(std::FILE* stream)
+{
+    return isatty(fileno(stream)) != 0;
+}
+
+bool write_line(std::FILE* stream, const char* text, std::size_t size)
+{
+    if (std::fflush(stream) != 0)
+        return false;
+    const int fd = fileno(stream);
+    while (size > 0) {
+        const ssize_t n = write(fd, text, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        text += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace adconv

@@ -1,0 +1,230 @@
+// The platform seam on Windows. The runtime gives 64-bit time values
+// whatever the width of time_t or long, so stamps from 2^31 up are dates
+// from 2038 on in 32-bit builds too.
+#include "platform.h"
+
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0602  // declares FILE_ID_INFO; older systems refuse it at run time
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "file_id.h"
+
+static_assert(CHAR_BIT == 8, "records are decoded a byte of eight bits at a time");
+static_assert(sizeof(int) >= 4, "calendar fields and seconds of a day are computed in int");
+static_assert(sizeof(__time64_t) == 8, "stamps up to 2^32 - 1 need a 64-bit time value");
+
+namespace adconv {
+
+// The table is opened denying others the right to write, so a program
+// that has it open for writing (Excel saving it, say) holds it too.
+const char kTableHeldBy[] = "another run is writing it (or another program has it open)";
+
+namespace {
+
+HANDLE handle_of(int fd)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+bool is_folder(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The file's 128-bit ID where the system gives one (Windows 8 and later;
+// ReFS needs all of it), else the 64-bit file index.
+bool file_id(HANDLE h, FileId& id)
+{
+    FILE_ID_INFO info;
+    if (GetFileInformationByHandleEx(h, FileIdInfo, &info, sizeof info)) {
+        id.volume = info.VolumeSerialNumber;
+        static_assert(sizeof info.FileId == sizeof id.file, "a file ID is 128 bits");
+        std::memcpy(id.file, &info.FileId, sizeof id.file);
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION old;
+    if (!GetFileInformationByHandle(h, &old))
+        return false;  // a pipe or a device: no file to be
+    id.volume = old.dwVolumeSerialNumber;
+    const std::uint64_t index = std::uint64_t{old.nFileIndexHigh} << 32 | old.nFileIndexLow;
+    for (int i = 0; i < 8; ++i)
+        id.file[i] = static_cast<unsigned char>(index >> (8 * i));
+    return true;
+}
+
+// The path the system resolved the handle to, links and short names
+// undone; false when it gives none.
+bool final_path(HANDLE h, wchar_t* path, DWORD size)
+{
+    const DWORD n = GetFinalPathNameByHandleW(h, path, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    return n > 0 && n < size;
+}
+
+// Either sign is enough: some drives give every file the ID 0 (no
+// identity), and some give a file a new ID on every call, so the paths the
+// system resolved the two handles to are compared as well.
+bool same_file(HANDLE a, HANDLE b)
+{
+    FileId ia, ib;
+    if (file_id(a, ia) && file_id(b, ib) && same_file_id(ia, ib))
+        return true;
+    static wchar_t pa[32768], pb[32768];
+    return final_path(a, pa, 32768) && final_path(b, pb, 32768) &&
+           CompareStringOrdinal(pa, -1, pb, -1, TRUE) == CSTR_EQUAL;
+}
+
+TableOpening table_failed(int fd, int error)
+{
+    _close(fd);
+    return {TableOpening::kFailed, nullptr, error};
+}
+
+}  // namespace
+
+bool reserve_standard_streams()
+{
+    return true;  // the runtime keeps descriptors 0-2 for the standard streams
+}
+
+TzSystem tz_system()
+{
+    return {TzSystem::kWindows, nullptr, nullptr};
+}
+
+void read_time_zone()
+{
+    _tzset();
+}
+
+bool local_fields(std::int64_t t, std::tm& fields)
+{
+    // The runtime has no local time where local standard time would fall
+    // before 1970-01-01 00:00:00. Some versions of it, and its emulations,
+    // extend local time backwards instead; deciding it here keeps the table
+    // the same under all of them.
+    if (t - _timezone < 0)  // _timezone: seconds west of UTC, set by _tzset
+        return false;
+    const __time64_t tt = t;
+    return _localtime64_s(&fields, &tt) == 0;
+}
+
+bool utc_fields(std::int64_t t, std::tm& fields)
+{
+    const __time64_t tt = t;
+    return _gmtime64_s(&fields, &tt) == 0;
+}
+
+SmallFile read_small_file(const char* path, unsigned char* bytes, std::size_t capacity)
+{
+    std::FILE* fp = std::fopen(path, "rb");
+    if (fp == nullptr)
+        return {SmallFile::kFailed, errno, 0};
+    struct _stat64 st;
+    SmallFile result{SmallFile::kNotRegular, 0, 0};
+    if (_fstat64(_fileno(fp), &st) != 0) {
+        result = {SmallFile::kFailed, errno, 0};
+    } else if ((st.st_mode & _S_IFMT) == _S_IFREG) {
+        result = {SmallFile::kRead, 0, static_cast<std::uint64_t>(st.st_size)};
+        const std::size_t wanted = result.size < capacity ? static_cast<std::size_t>(result.size) : capacity;
+        if (std::fread(bytes, 1, wanted, fp) != wanted)
+            result = {SmallFile::kFailed, errno != 0 ? errno : EIO, 0};
+    }
+    std::fclose(fp);
+    return result;
+}
+
+std::FILE* open_input(const char* path)
+{
+    std::FILE* fp = std::fopen(path, "rb");
+    if (fp == nullptr && errno == EACCES && is_folder(path))
+        errno = EISDIR;  // the runtime says "Permission denied"; say what it is
+    return fp;
+}
+
+const char* input_name_note(const char* path)
+{
+    if (std::strpbrk(path, "*?") == nullptr)
+        return nullptr;
+    return "no file has this name; Windows does not expand * or ? into file names,"
+           " so convert many files with the loop in README.txt";
+}
+
+TableOpening open_table(const char* path, std::FILE* input)
+{
+    // Others may read the table while it is written, but not write it. The
+    // runtime maps the system's error to errno; the system's own code tells
+    // a table held by another from one that cannot be opened.
+    _doserrno = 0;
+    const int fd = _sopen(path, _O_WRONLY | _O_CREAT | _O_BINARY, _SH_DENYWR, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        const unsigned long error = _doserrno;
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+            return {TableOpening::kHeld, nullptr, 0};
+        return {TableOpening::kFailed, nullptr, errno == EACCES && is_folder(path) ? EISDIR : errno};
+    }
+    const HANDLE h = handle_of(fd);
+    if (same_file(h, handle_of(_fileno(input)))) {
+        _close(fd);
+        return {TableOpening::kIsInput, nullptr, 0};
+    }
+    // A device is left as it is; a new descriptor stands at offset 0.
+    if (GetFileType(h) == FILE_TYPE_DISK && _chsize(fd, 0) != 0)
+        return table_failed(fd, errno);
+    std::FILE* fp = _fdopen(fd, "wb");
+    if (fp == nullptr)
+        return table_failed(fd, errno);
+    return {TableOpening::kOpened, fp, 0};
+}
+
+bool is_terminal(std::FILE* stream)
+{
+    DWORD mode;
+    return GetConsoleMode(handle_of(_fileno(stream)), &mode) != 0;
+}
+
+bool write_line(std::FILE* stream, const char* text, std::size_t size)
+{
+    if (std::fflush(stream) != 0)
+        return false;
+    const int fd = _fileno(stream);
+    const HANDLE h = handle_of(fd);
+    DWORD mode;
+    if (h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode)) {
+        // A console shows bytes in its own code page, which is not the
+        // process's (UTF-8 by the manifest; the system's on Windows before
+        // 1903), so it gets the text as UTF-16. Room for the longest path.
+        static wchar_t wide[1 << 17];
+        const int n = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), wide,
+                                          static_cast<int>(sizeof wide / sizeof wide[0]));
+        DWORD written = 0;
+        if (n > 0)
+            return WriteConsoleW(h, wide, static_cast<DWORD>(n), &written, nullptr) != 0 &&
+                   written == static_cast<DWORD>(n);
+    }
+    // The stream's descriptor is in text mode: the runtime writes each LF as CR LF.
+    while (size > 0) {
+        const int chunk = size < (1u << 30) ? static_cast<int>(size) : 1 << 30;
+        const int n = _write(fd, text, static_cast<unsigned>(chunk));
+        if (n <= 0)
+            return false;
+        text += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace adconv
