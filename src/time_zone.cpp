@@ -121,9 +121,9 @@ constexpr char kWindowsMisread[] =
     "optional summer-time name with United States rules, for example UTC0, CET-1 or EST5EDT;"
     " unset TZ for the system's time zone with its own rules";
 constexpr char kWindowsOtherDates[] =
-    "this system gives every summer-time name the United States' dates, which only the zones from EST5EDT to"
-    " PST8PDT, AKST9AKDT and HST10HDT keep; unset TZ for the system's time zone with its own rules, or give a"
-    " fixed offset such as CET-1";
+    "this system gives every summer-time name the United States' dates, which only the zones 5 to 10 hours"
+    " west of UTC keep (EST5EDT to PST8PDT, Alaska, Hawaii-Aleutian); unset TZ for the system's time zone with"
+    " its own rules, or give a fixed offset such as CET-1";
 
 // Whether `path` names a zone file the C library loads whole; a refusal
 // line where it names one it cannot, with `prefix` and `value` before it.

@@ -12,6 +12,7 @@
 #include "row_oracle.h"
 #include "test_support.h"
 #include "time_text.h"
+#include "time_zone.h"
 
 using adconv::kTimeWidth;
 using adconv_test::set_tz;
@@ -290,4 +291,81 @@ TEST(time_text, leap_second_zone)
             ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
     }
     set_tz("UTC");
+}
+
+// The TZ forms each grammar reads as written, and those it would misread.
+TEST(time_zone, forms_of_both_grammars)
+{
+    using adconv::TzForm;
+    const struct {
+        const char* tz;
+        TzForm posix;
+        TzForm windows;
+    } cases[] = {
+        {"UTC0", TzForm::kAsWritten, TzForm::kAsWritten},
+        {"CET-1", TzForm::kAsWritten, TzForm::kAsWritten},
+        {"IST-5:30", TzForm::kAsWritten, TzForm::kAsWritten},
+        {"<+03>-3", TzForm::kAsWritten, TzForm::kMisread},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", TzForm::kAsWritten, TzForm::kMisread},
+        {"AAA0BBB,J60/-1,J300/25", TzForm::kAsWritten, TzForm::kMisread},
+        {"AAA0BBB,0/0,365/167", TzForm::kAsWritten, TzForm::kMisread},
+        {"AAA0BBB-2,J1/0:00:05,J365", TzForm::kAsWritten, TzForm::kMisread},
+        {"EST5EDT", TzForm::kOtherZonesDates, TzForm::kAsWritten},
+        {"HST10HDT", TzForm::kOtherZonesDates, TzForm::kAsWritten},
+        {"AKS+9AKD", TzForm::kOtherZonesDates, TzForm::kAsWritten},
+        {"CET-1CEST", TzForm::kOtherZonesDates, TzForm::kOtherZonesDates},
+        {"AEST-10AEDT", TzForm::kOtherZonesDates, TzForm::kMisread},
+        {"NST3:30NDT", TzForm::kOtherZonesDates, TzForm::kOtherZonesDates},
+        {"AST4ADT", TzForm::kOtherZonesDates, TzForm::kOtherZonesDates},
+        {"CET-1CEST,", TzForm::kOtherZonesDates, TzForm::kMisread},
+        {"CET-1CEST,M0.5.0,M10.5.0/3", TzForm::kMisread, TzForm::kMisread},
+        {"CET-1CEST,M13.5.0,M10.5.0/3", TzForm::kMisread, TzForm::kMisread},
+        {"CET-1CEST,M3.0.0,M10.5.0/3", TzForm::kMisread, TzForm::kMisread},
+        {"CET-1CEST,M3.6.0,M10.5.0/3", TzForm::kMisread, TzForm::kMisread},
+        {"CET-1CEST,M3.5.7,M10.5.0/3", TzForm::kMisread, TzForm::kMisread},
+        {"CET-1CEST,M3.5.0", TzForm::kMisread, TzForm::kMisread},
+        {"AAA0BBB,J0/0,J300", TzForm::kMisread, TzForm::kMisread},
+        {"AAA0BBB,J366,J300", TzForm::kMisread, TzForm::kMisread},
+        {"AAA0BBB,366,300", TzForm::kMisread, TzForm::kMisread},
+        {"AAA0BBB,J60/168,J300", TzForm::kMisread, TzForm::kMisread},
+        {"AAA0BBB,J60/1:60,J300", TzForm::kMisread, TzForm::kMisread},
+        {"CET-25", TzForm::kMisread, TzForm::kAsWritten},
+        {"CET-1:60", TzForm::kMisread, TzForm::kMisread},
+        {"CE-1", TzForm::kMisread, TzForm::kMisread},
+        {"<AB>1", TzForm::kMisread, TzForm::kMisread},
+        {"CET", TzForm::kMisread, TzForm::kMisread},
+        {"UTC0 ", TzForm::kMisread, TzForm::kMisread},
+        {"Europe/Berlin", TzForm::kMisread, TzForm::kMisread},
+        {"", TzForm::kMisread, TzForm::kMisread},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(adconv::posix_tz_form(c.tz), c.posix) << c.tz;
+        EXPECT_EQ(adconv::windows_tz_form(c.tz), c.windows) << c.tz;
+    }
+}
+
+// A zone file is whole when each header's counts fit the bytes that follow.
+TEST(time_zone, whole_zone_files)
+{
+    // Version 2: a first part with 1 change, 2 types and 8 characters of
+    // names (5 + 12 + 8 bytes), then the same with 64-bit times (9 + 12 + 8).
+    const auto header = [](char version) {
+        std::string h = std::string("TZif") + version + std::string(15, '\0');
+        for (unsigned count : {0u, 0u, 0u, 1u, 2u, 8u})
+            h += std::string({'\0', '\0', '\0', static_cast<char>(count)});
+        return h;
+    };
+    const std::string v1 = header('\0') + std::string(25, 'x');
+    const std::string v2 = header('2') + std::string(25, 'x') + header('2') + std::string(29, 'x') + "\nCET-1\n";
+    const auto whole = [](const std::string& b, std::size_t size) {
+        return adconv::is_whole_zone_file(reinterpret_cast<const unsigned char*>(b.data()), size);
+    };
+    EXPECT_TRUE(whole(v1, v1.size()));
+    EXPECT_TRUE(whole(v2, v2.size()));
+    EXPECT_TRUE(whole(v2, v2.size() - 7));  // the footer is optional
+    for (std::size_t cut : {0, 4, 43, 44, 60, 68, 69, 112, 140}) {
+        EXPECT_FALSE(whole(v2, cut)) << cut;
+        EXPECT_TRUE(cut >= v1.size() || !whole(v1, cut)) << cut;
+    }
+    EXPECT_FALSE(whole("TZjf" + v1.substr(4), v1.size()));
 }

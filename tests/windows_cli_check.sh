@@ -32,6 +32,7 @@ record '\000\000\000\000' >"$in/epoch.bin"
 mkdir "$in/Дмитрий"
 for name in измерение Messung_März 测量 Дмитрий/run; do cp "$src/examples/sample.bin" "$in/$name.bin"; done
 tzform='this system reads TZ only as a three-letter name, the hours west of UTC as [+|-]hh[:mm[:ss]] and an optional summer-time name with United States rules, for example UTC0, CET-1 or EST5EDT; unset TZ for the system'"'"'s time zone with its own rules'
+usdates='this system gives every summer-time name the United States'"'"' dates, which only the zones 5 to 10 hours west of UTC keep (EST5EDT to PST8PDT, Alaska, Hawaii-Aleutian); unset TZ for the system'"'"'s time zone with its own rules, or give a fixed offset such as CET-1'
 pattern='no file has this name; Windows does not expand * or ? into file names, so convert many files with the loop in README.txt'
 head -c 119 "$src/tests/golden/sample-utc.adtable" >"$work/header"
 row() { cat "$work/header"; printf '%s' "$1"; printf '\t0.50000%.0s' $(seq 16); printf '\r\n'; }
@@ -39,6 +40,7 @@ cp "$src/tests/golden/sample-utc.adtable" "$work/utc"
 row '01/19/2038 03:14:08' >"$work/y2038"
 row '??/??/???? ??:??:??' >"$work/marker"
 row '01/19/2038 04:14:08' >"$work/cet"
+row '01/18/2038 22:14:08' >"$work/est"
 
 # name|TZ|before the run|argument (- for none)|status|records in the summary
 # (- for no summary)|standard error|adtable afterwards. Before: table = an
@@ -88,6 +90,8 @@ tz-zone-name|Europe/Berlin|table|$in/y2038.bin|1|-|TZ=Europe/Berlin: $tzform|kee
 tz-colon-name|:Europe/Berlin|table|$in/y2038.bin|1|-|TZ=:Europe/Berlin: $tzform|keep
 tz-long-name|ABCD-1|table|$in/y2038.bin|1|-|TZ=ABCD-1: $tzform|keep
 tz-offset|CET-1|none|$in/y2038.bin|0|1||cet
+tz-us-summer|EST5EDT|none|$in/y2038.bin|0|1||est
+tz-other-summer|CET-1CEST|table|$in/y2038.bin|1|-|TZ=CET-1CEST: $usdates|keep
 pattern|UTC0|table|*.bin|1|-|*.bin: $pattern|keep
 input-is-table|UTC0|table|adtable|1|-|adtable: input file is the table file|keep
 input-is-table-case|UTC0|table|ADTABLE|1|-|ADTABLE: input file is the table file|keep
