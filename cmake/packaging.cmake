@@ -62,12 +62,14 @@ License: MIT
  ${license}
 ")
 configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
+configure_file(README.md ${PROJECT_BINARY_DIR}/README.md COPYONLY)
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Manual page and changelog go out compressed, as Debian expects; -n keeps
-# the name and time out of the gzip header so the package is reproducible.
+# Manual page, changelog and README go out compressed, as Debian expects;
+# -n keeps the name and time out of the gzip header so the package is
+# reproducible.
 find_program(ADCONV_GZIP gzip)
-foreach(doc adconv.1 changelog)
+foreach(doc adconv.1 changelog README.md)
   if(ADCONV_GZIP)
     execute_process(COMMAND ${ADCONV_GZIP} -9nc ${doc} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
                     OUTPUT_FILE ${PROJECT_BINARY_DIR}/${doc}.gz)
@@ -77,7 +79,7 @@ foreach(doc adconv.1 changelog)
   endif()
 endforeach()
 install(FILES ${adconv.1_installed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${changelog_installed} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${changelog_installed} ${README.md_installed} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # A tarball everywhere; a Debian package for Linux where dpkg is.
 find_program(ADCONV_DPKG dpkg)

@@ -24,8 +24,8 @@ static const char kHelp[] =
     "readings of two converters, ad1 and ad2) into the tab-separated table adtable\n"
     "in the current folder, one row per record with its local date and time (from\n"
     "TZ, or the system's time zone) and the readings scaled so full scale reads 2.5,\n"
-    "then says how many records it converted. One file per run; the manual\n"
-    "(man adconv, or adconv.txt on Windows) has the rest, and a loop for many files.";
+    "then says how many records it converted. One file per run: the README shows\n"
+    "a loop for many. The manual (man adconv; adconv.txt on Windows) has the rest.";
 
 // The answer to --help or --version, the only options, or nullptr for a file name.
 static const char* option_answer(const char* arg)
@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
         return kFailed;
     }
     if (argc > 2)
-        warnx("adconv: %d more arguments ignored; it converts one file per run (the manual shows a loop for many)",
+        warnx("adconv: %d more arguments ignored; it converts one file per run (the README shows a loop for many)",
               argc - 2);
     const char* filename = argv[1];
     // Refused before the table is touched: an input that cannot be read, a

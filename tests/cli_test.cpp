@@ -150,7 +150,7 @@ TEST(cli, arguments)
     // Extra arguments are said, and the first file converted as alone.
     r = run_adconv(dir.path(), {"in.bin", "more", "in.bin"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "adconv: 2 more arguments ignored; it converts one file per run (the manual shows a loop for many)\n");
+    EXPECT_EQ(r.err, "adconv: 2 more arguments ignored; it converts one file per run (the README shows a loop for many)\n");
     EXPECT_EQ(r.out, summary(2, "in.bin"));
     EXPECT_EQ(read_file(dir / "adtable").size(), 119u + 2 * 149u);
 

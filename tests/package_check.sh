@@ -74,7 +74,7 @@ test -f "$out/prefix/share/man/man1/adconv.1.gz"
 test -f "$out/prefix/share/doc/adconv/copyright"
 
 dpkg-deb -c "$deb" >"$out/deb.txt"
-for f in bin/adconv share/man/man1/adconv.1.gz share/doc/adconv/copyright share/doc/adconv/changelog.gz; do
+for f in bin/adconv share/man/man1/adconv.1.gz share/doc/adconv/copyright share/doc/adconv/changelog.gz share/doc/adconv/README.md.gz; do
   grep -q " \./usr/$f\$" "$out/deb.txt" || { echo "$f is missing from $(basename "$deb")"; exit 1; }
 done
 dpkg-deb -f "$deb" Package Version Maintainer Depends

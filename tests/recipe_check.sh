@@ -2,7 +2,8 @@
 # Runs the README's recipes as they are written there (each fenced block
 # that follows a "<!-- recipe: NAME -->" line), with the built adconv first
 # on PATH: the one-at-a-time loop and the parallel one on 20 files, whose
-# tables must agree, then awk, pandas and gnuplot on a table that holds a
+# tables must agree (the loop takes .BIN too, and ends non-zero on a
+# folder among the files), then awk, pandas and gnuplot on a table that holds a
 # placeholder row. pandas and gnuplot are skipped, with a word, where they
 # are not installed.
 # Usage: recipe_check.sh README ADCONV MAKE_SAMPLES
@@ -31,13 +32,19 @@ for i in $(seq 20); do
 done
 cp -R "$work/files" "$work/loop"
 cp -R "$work/files" "$work/parallel"
+cp "$work/files/run 1.bin" "$work/loop/RUN 0.BIN"
 (cd "$work/loop" && sh -e -c "$(recipe loop)" >/dev/null)
 status=$?
-check loop '[ "$status" = 0 ] && [ "$(ls "$work/loop"/*.tsv | wc -l)" = 20 ]'
+check loop '[ "$status" = 0 ] && [ "$(ls "$work/loop"/*.tsv | wc -l)" = 21 ]'
+mkdir "$work/loop-failing" "$work/loop-failing/folder.bin" && cp "$work/files/run 1.bin" "$work/loop-failing/"
+(cd "$work/loop-failing" && sh -e -c "$(recipe loop)" >/dev/null 2>"$work/loop.err")
+status=$?
+check loop-failing '[ "$status" != 0 ] && grep -q "^folder.bin: Is a directory" "$work/loop.err" && [ -e "$work/loop-failing/run 1.tsv" ]'
 (cd "$work/parallel" && sh -c "$(recipe parallel)")
 status=$?
 same=yes
-for t in "$work/loop"/*.tsv; do cmp -s "$t" "$work/parallel/${t##*/}" || same=no; done
+for t in "$work/parallel"/*.tsv; do cmp -s "$t" "$work/loop/${t##*/}" || same=no; done
+[ "$(ls "$work/parallel"/*.tsv | wc -l)" = 20 ] || same=no
 check parallel '[ "$status" = 0 ] && [ "$same" = yes ] && [ ! -e "$work/parallel/adtable" ]'
 
 # A table whose first row has no local time, as Windows writes for some stamps.

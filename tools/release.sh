@@ -19,7 +19,7 @@ fi
 for tool in cmake git gzip tar zip groff file dpkg-shlibdeps x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
             aarch64-linux-gnu-g++ arm-linux-gnueabihf-g++ i686-linux-gnu-g++; do
   command -v "$tool" >/dev/null 2>&1 ||
-    { echo "release: $tool is missing; the README's \"Releasing\" section lists the packages" >&2; exit 1; }
+    { echo "release: $tool is missing; docs/building.md (\"Releasing\") lists the packages" >&2; exit 1; }
 done
 
 version=$(sed -n 's/^project(adconv VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
