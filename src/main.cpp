@@ -27,12 +27,39 @@ static const char kHelp[] =
     "then says how many records it converted. One file per run: the README shows\n"
     "a loop for many. The manual (man adconv; adconv.txt on Windows) has the rest.";
 
-// The answer to --help or --version, the only options, or nullptr for a file name.
-static const char* option_answer(const char* arg)
+// Answers --help or --version, the only options, and returns the exit
+// status; -1 where the argument is a file name.
+static int answer_option(const char* arg)
 {
-    if (std::strcmp(arg, "--help") == 0)
-        return kHelp;
-    return std::strcmp(arg, "--version") == 0 ? "adconv " ADCONV_VERSION : nullptr;
+    const char* answer = std::strcmp(arg, "--help") == 0      ? kHelp
+                         : std::strcmp(arg, "--version") == 0 ? "adconv " ADCONV_VERSION
+                                                              : nullptr;
+    if (answer == nullptr)
+        return -1;
+    if (say("%s", answer))
+        return kConverted;
+    warnc(adconv::last_error(), "stdout");
+    return kFailed;
+}
+
+// The emptied table, or nullptr once the reason it cannot be had is said.
+static std::FILE* open_table(std::FILE* ifp, const char* filename)
+{
+    const adconv::TableOpening opened = adconv::open_table(adconv::kTableName, ifp);
+    switch (opened.outcome) {
+    case adconv::TableOpening::kOpened:
+        return opened.fp;
+    case adconv::TableOpening::kHeld:
+        warnx("%s: %s; left untouched", adconv::kTableName, adconv::kTableHeldBy);
+        break;
+    case adconv::TableOpening::kIsInput:
+        warnx("%s: input file is the table file", filename);
+        break;
+    case adconv::TableOpening::kFailed:
+        warnc(opened.error, "%s", adconv::kTableName);
+        break;
+    }
+    return nullptr;
 }
 
 int main(int argc, char* argv[])
@@ -43,12 +70,8 @@ int main(int argc, char* argv[])
         warnx("Usage: %s filename", argc > 0 ? argv[0] : "adconv");
         return kFailed;
     }
-    if (const char* answer = argc == 2 ? option_answer(argv[1]) : nullptr) {
-        if (say("%s", answer))
-            return kConverted;
-        warnc(adconv::last_error(), "stdout");
-        return kFailed;
-    }
+    if (const int status = argc == 2 ? answer_option(argv[1]) : -1; status >= 0)
+        return status;
     if (argc > 2)
         warnx("adconv: %d more arguments ignored; it converts one file per run (the README shows a loop for many)",
               argc - 2);
@@ -69,22 +92,11 @@ int main(int argc, char* argv[])
         return kFailed;
     }
     adconv::read_time_zone();  // now, while the descriptor it needs is surely free
-    const adconv::TableOpening opened = adconv::open_table(adconv::kTableName, ifp);
-    switch (opened.outcome) {
-    case adconv::TableOpening::kOpened:
-        break;
-    case adconv::TableOpening::kHeld:
-        warnx("%s: %s; left untouched", adconv::kTableName, adconv::kTableHeldBy);
+    std::FILE* ofp = open_table(ifp, filename);
+    if (ofp == nullptr)
         return kFailed;
-    case adconv::TableOpening::kIsInput:
-        warnx("%s: input file is the table file", filename);
-        return kFailed;
-    case adconv::TableOpening::kFailed:
-        warnc(opened.error, "%s", adconv::kTableName);
-        return kFailed;
-    }
     std::setvbuf(ifp, nullptr, _IONBF, 0);  // blocks are read straight into place
-    adconv::TableFile table(opened.fp, row_buffer);
+    adconv::TableFile table(ofp, row_buffer);
     table.write_header();
     const adconv::ConvertResult result = adconv::convert_records(ifp, input_block, table);
     std::fclose(ifp);

@@ -215,16 +215,9 @@ bool write_line(std::FILE* stream, const char* text, std::size_t size)
             return WriteConsoleW(h, wide, static_cast<DWORD>(n), &written, nullptr) != 0 &&
                    written == static_cast<DWORD>(n);
     }
-    // The stream's descriptor is in text mode: the runtime writes each LF as CR LF.
-    while (size > 0) {
-        const int chunk = size < (1u << 30) ? static_cast<int>(size) : 1 << 30;
-        const int n = _write(fd, text, static_cast<unsigned>(chunk));
-        if (n <= 0)
-            return false;
-        text += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    // The stream's descriptor is in text mode: the runtime writes each LF
+    // as CR LF. A line is far shorter than what one call may write.
+    return _write(fd, text, static_cast<unsigned>(size)) == static_cast<int>(size);
 }
 
 }  // namespace adconv
