@@ -15,9 +15,9 @@
 
 namespace adconv {
 
-// Opens whichever of descriptors 0-2 is closed on the null device, so that
-// no file opened later becomes a standard stream and no message can land
-// in the table. False when that cannot be done.
+// Opens whichever of descriptors 0-2 is closed on the null device, read
+// only, so that no file opened later becomes a standard stream and no
+// message can land in the table. False when that cannot be done.
 bool reserve_standard_streams();
 
 // How this system's C library reads TZ.

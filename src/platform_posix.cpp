@@ -61,8 +61,10 @@ bool reserve_standard_streams()
     for (int fd = 0; fd <= 2; ++fd) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
             continue;
-        // The lowest free descriptor is fd itself, as those below it are open.
-        if (open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
+        // The lowest free descriptor is fd itself, as those below it are
+        // open. Read-only, so that what is written to a stream that was
+        // closed still fails, and the summary lost there is said.
+        if (open("/dev/null", O_RDONLY) != fd)
             return false;
     }
     return true;

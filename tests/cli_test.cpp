@@ -358,6 +358,12 @@ TEST(cli, read_error_is_reported)
     EXPECT_EQ(c.status, 1);
     EXPECT_EQ(c.out, summary(0, "/proc/self/mem"));
     EXPECT_EQ(read_file(dir / "adtable"), kHeader);
+    // Standard output closed: the summary is lost, and that is said.
+    closed.shell = "exec \"$0\" \"$@\" >&-";
+    const auto o = run_adconv(dir.path(), {ADCONV_SOURCE_DIR "/examples/sample.bin"}, closed);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "stdout: Bad file descriptor\n");
+    EXPECT_EQ(read_file(dir / "adtable"), read_file(ADCONV_SOURCE_DIR "/tests/golden/sample-utc.adtable"));
 }
 
 TEST(cli, full_standard_output_is_reported)
