@@ -221,7 +221,8 @@ bool is_whole_zone_file(const unsigned char* bytes, std::size_t size)
 {
     // A header of 44 bytes (the magic, a version, 15 unused bytes and six
     // counts), then the data it counts: times of 4 bytes in the first
-    // part; from version 2 on, a second header and part with times of 8.
+    // part; from version 2 on, a second header and part with times of 8,
+    // and a rule.
     std::size_t at = 0;
     for (std::uint64_t time_size = 4; time_size <= 8; time_size += 4) {
         if (size - at < 44 || std::memcmp(bytes + at, "TZif", 4) != 0)
@@ -238,7 +239,16 @@ bool is_whole_zone_file(const unsigned char* bytes, std::size_t size)
         if (bytes[4] == '\0')
             return true;  // version 1 has one part only
     }
-    return true;
+    // Then the rule for the times after the last change, between two line
+    // feeds: without them the C library loads nothing, and from part of
+    // the rule it would make another one.
+    char rule[256];
+    const std::size_t length = size - at < 2 ? 0 : size - at - 2;
+    if (size - at < 2 || bytes[at] != '\n' || bytes[size - 1] != '\n' || length >= sizeof rule)
+        return false;
+    std::memcpy(rule, bytes + at + 1, length);
+    rule[length] = '\0';
+    return length == 0 || posix_tz_form(rule) == TzForm::kAsWritten;
 }
 
 const char* time_zone_refusal()

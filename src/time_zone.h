@@ -36,7 +36,8 @@ TzForm posix_tz_form(const char* tz);
 TzForm windows_tz_form(const char* tz);
 
 // Whether the bytes hold a whole compiled zone file ("TZif"): the header
-// of each version it holds, and the data its counts announce.
+// of each part it holds, the data its counts announce and, from version 2
+// on, the closing rule read in full.
 bool is_whole_zone_file(const unsigned char* bytes, std::size_t size);
 
 }  // namespace adconv
