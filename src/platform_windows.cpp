@@ -18,6 +18,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>  // _doserrno
 #include <cstring>
 
 #include "file_id.h"
