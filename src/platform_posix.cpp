@@ -63,8 +63,12 @@ bool reserve_standard_streams()
             continue;
         // The lowest free descriptor is fd itself, as those below it are
         // open. Read-only, so that what is written to a stream that was
-        // closed still fails, and the summary lost there is said.
-        if (open("/dev/null", O_RDONLY) != fd)
+        // closed still fails, and the summary lost there is said. An empty
+        // root (a container, a chroot) may have no /dev/null, but has "/".
+        int reserved = open("/dev/null", O_RDONLY);
+        if (reserved < 0)
+            reserved = open("/", O_RDONLY | O_DIRECTORY);
+        if (reserved != fd)
             return false;
     }
     return true;
