@@ -28,6 +28,9 @@ if [ "$mode" = zip ]; then
   guide=$(ls "$out"/unzipped/*/README.txt)
   [ "$(tr -cd '\r' <"$guide" | wc -c)" -eq "$(tr -cd '\n' <"$guide" | wc -c)" ] ||
     { echo "README.txt has lines without CR LF"; exit 1; }
+  # Both texts are for Windows users: no Unix tool, path or package.
+  ! grep -nE 'flock|xargs|apt-get|Debian|/dev/|/usr/|awk|gnuplot|Linux|POSIX' "$guide" "$out"/unzipped/*/adconv.txt ||
+    { echo "the zip's texts hold what applies to Unix only"; exit 1; }
   # The manifest that makes the process's code page UTF-8 is a resource of
   # the program (type 24), not just bytes in it.
   objdump=$(sed -n 's/^CMAKE_OBJDUMP:FILEPATH=//p' "$build/CMakeCache.txt")
