@@ -17,6 +17,14 @@ command -v localedef >/dev/null 2>&1 && [ -e "/usr/share/i18n/locales/$locale" ]
 localedef -i "$locale" -f UTF-8 "$work/$locale.UTF-8" 2>/dev/null || true
 [ -e "$work/$locale.UTF-8/LC_CTYPE" ] || { echo "localedef could not make $locale.UTF-8"; exit 1; }
 export LOCPATH=$work LC_ALL=$locale.UTF-8
+# One wine server for all the cases, kept until the end: Debian's starts
+# each with no persistence, so the server of one case can still be going
+# away when the next one connects ("wine client error ... recvmsg").
+wineserver=$(dirname "$wine")/wineserver
+[ -x "$wineserver" ] || wineserver=wineserver
+"$wineserver" -w
+"$wineserver" -p </dev/null >/dev/null 2>&1
+trap '"$wineserver" -k; rm -rf "$work"' EXIT
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }  # wine maps / to drive Z:
 winexe=$(winpath "$exe")
 

@@ -38,5 +38,8 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   set(wine_env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
   add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init)
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${wine_env}" TIMEOUT ${ADCONV_TEST_TIMEOUT})
-  set_tests_properties(unit_tests ${cli_tests} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}")
+  # One at a time: each command-line check keeps the prefix's wine server
+  # running for its cases and stops it at the end.
+  set_tests_properties(unit_tests ${cli_tests} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${wine_env}"
+                                                          RESOURCE_LOCK wine)
 endif()
