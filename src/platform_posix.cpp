@@ -35,16 +35,14 @@ bool fits_time_t(std::int64_t t)
     return t >= std::numeric_limits<std::time_t>::min() && t <= std::numeric_limits<std::time_t>::max();
 }
 
-// Device and inode; false when they cannot be had.
-bool file_id(int fd, FileId& id)
+// Device and inode.
+FileId file_id(const struct stat& st)
 {
-    struct stat st;
-    if (fstat(fd, &st) != 0)
-        return false;
+    FileId id;
     id.volume = static_cast<std::uint64_t>(st.st_dev);
     static_assert(sizeof st.st_ino <= sizeof id.file, "an inode number fits a file ID");
     std::memcpy(id.file, &st.st_ino, sizeof st.st_ino);
-    return true;
+    return id;
 }
 
 TableOpening table_failed(int fd, int error)
@@ -163,15 +161,16 @@ TableOpening open_table(const char* path, std::FILE* input)
         close(fd);
         return {TableOpening::kHeld, nullptr, 0};
     }
+    struct stat table, in;
+    if (fstat(fd, &table) != 0)
+        return table_failed(fd, errno);
     // Compared as two open files, so the table cannot be swapped for the
     // input between the check and the emptying.
-    FileId table_id, input_id;
-    if (file_id(fd, table_id) && file_id(fileno(input), input_id) && same_file_id(table_id, input_id)) {
+    if (fstat(fileno(input), &in) == 0 && same_file_id(file_id(table), file_id(in))) {
         close(fd);
         return {TableOpening::kIsInput, nullptr, 0};
     }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0))
+    if (S_ISREG(table.st_mode) && ftruncate(fd, 0) != 0)
         return table_failed(fd, errno);  // a device or pipe is left as it is
     std::FILE* fp = fdopen(fd, "wb");
     if (fp == nullptr)

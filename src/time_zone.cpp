@@ -242,9 +242,11 @@ bool is_whole_zone_file(const unsigned char* bytes, std::size_t size)
     // Then the rule for the times after the last change, between two line
     // feeds: without them the C library loads nothing, and from part of
     // the rule it would make another one.
+    if (size - at < 2 || bytes[at] != '\n' || bytes[size - 1] != '\n')
+        return false;
     char rule[256];
-    const std::size_t length = size - at < 2 ? 0 : size - at - 2;
-    if (size - at < 2 || bytes[at] != '\n' || bytes[size - 1] != '\n' || length >= sizeof rule)
+    const std::size_t length = size - at - 2;
+    if (length >= sizeof rule)
         return false;
     std::memcpy(rule, bytes + at + 1, length);
     rule[length] = '\0';
