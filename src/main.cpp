@@ -87,16 +87,16 @@ int main(int argc, char* argv[])
             warnc(errno, "%s", filename);
         return kFailed;
     }
-    if (const char* refusal = adconv::time_zone_refusal()) {
+    adconv::ZoneModel zone;
+    if (const char* refusal = adconv::load_time_zone(zone)) {
         warnx("%s", refusal);
         return kFailed;
     }
-    adconv::read_time_zone();  // now, while the descriptor it needs is surely free
     std::FILE* ofp = open_table(ifp, filename);
     if (ofp == nullptr)
         return kFailed;
     std::setvbuf(ifp, nullptr, _IONBF, 0);  // blocks are read straight into place
-    adconv::TableFile table(ofp, row_buffer);
+    adconv::TableFile table(ofp, row_buffer, zone);
     table.write_header();
     const adconv::ConvertResult result = adconv::convert_records(ifp, input_block, table);
     std::fclose(ifp);

@@ -23,15 +23,20 @@ bool reserve_standard_streams();
 // How this system's C library reads TZ.
 struct TzSystem {
     enum Grammar {
-        kUnknown,  // rules the check cannot know (musl, the BSDs): TZ taken on trust
-        kPosix,    // a zone file's name, else a POSIX rule (glibc, Apple's libc)
+        kPosix,    // a zone file's name or path, or a POSIX rule
         kWindows,  // the Windows runtime's short form
     };
     Grammar grammar;
     const char* zone_folder;  // kPosix: where a relative zone name is looked for
     const char* system_zone;  // kPosix: the zone file read when TZ is unset
+    // kPosix: a name is a zone file wherever one exists, else a rule (glibc,
+    // Apple's libc, the BSDs); else only after ':' or with a '/' (musl).
+    bool names_files_first;
 };
 TzSystem tz_system();
+
+// The target of a symbolic link; false where `path` is none.
+bool read_link(const char* path, char* target, std::size_t size);
 
 // Reads the time-zone settings: TZ, or the system's zone when TZ is unset.
 // Once read, the conversions below use them without reading them again.
@@ -40,9 +45,6 @@ void read_time_zone();
 // The platform's local time of a stamp (seconds since 1970-01-01 00:00:00
 // UTC, whatever the width of time_t), or false when it has none.
 bool local_fields(std::int64_t t, std::tm& fields);
-
-// The platform's UTC fields of a stamp, or false when it has none.
-bool utc_fields(std::int64_t t, std::tm& fields);
 
 // The first `capacity` bytes of a regular file, read without waiting on a
 // pipe or a device; `size` is the file's whole length.

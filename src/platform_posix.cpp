@@ -76,12 +76,21 @@ TzSystem tz_system()
 {
 #if defined(__GLIBC__)
     const char* dir = std::getenv("TZDIR");
-    return {TzSystem::kPosix, dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo", "/etc/localtime"};
-#elif defined(__APPLE__)
-    return {TzSystem::kPosix, "/usr/share/zoneinfo", "/etc/localtime"};  // TZDIR is not read there
-#else
-    return {TzSystem::kUnknown, nullptr, nullptr};
+    return {TzSystem::kPosix, dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo", "/etc/localtime", true};
+#elif defined(__linux__)  // musl
+    return {TzSystem::kPosix, "/usr/share/zoneinfo", "/etc/localtime", false};
+#else  // Apple's libc and the BSDs, which read no TZDIR
+    return {TzSystem::kPosix, "/usr/share/zoneinfo", "/etc/localtime", true};
 #endif
+}
+
+bool read_link(const char* path, char* target, std::size_t size)
+{
+    const ssize_t n = readlink(path, target, size - 1);
+    if (n < 0)
+        return false;
+    target[n] = '\0';
+    return true;
 }
 
 void read_time_zone()
@@ -95,14 +104,6 @@ bool local_fields(std::int64_t t, std::tm& fields)
         return false;
     const std::time_t tt = static_cast<std::time_t>(t);
     return localtime_r(&tt, &fields) != nullptr;
-}
-
-bool utc_fields(std::int64_t t, std::tm& fields)
-{
-    if (!fits_time_t(t))
-        return false;
-    const std::time_t tt = static_cast<std::time_t>(t);
-    return gmtime_r(&tt, &fields) != nullptr;
 }
 
 SmallFile read_small_file(const char* path, unsigned char* bytes, std::size_t capacity)

@@ -103,7 +103,12 @@ bool reserve_standard_streams()
 
 TzSystem tz_system()
 {
-    return {TzSystem::kWindows, nullptr, nullptr};
+    return {TzSystem::kWindows, nullptr, nullptr, false};
+}
+
+bool read_link(const char*, char*, std::size_t)
+{
+    return false;  // the runtime reads no zone files
 }
 
 void read_time_zone()
@@ -121,12 +126,6 @@ bool local_fields(std::int64_t t, std::tm& fields)
         return false;
     const __time64_t tt = t;
     return _localtime64_s(&fields, &tt) == 0;
-}
-
-bool utc_fields(std::int64_t t, std::tm& fields)
-{
-    const __time64_t tt = t;
-    return _gmtime64_s(&fields, &tt) == 0;
 }
 
 SmallFile read_small_file(const char* path, unsigned char* bytes, std::size_t capacity)

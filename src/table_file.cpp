@@ -17,7 +17,8 @@ void format_row(const sampleRecord& record, LocalTimeText& times, const ValueFie
     p[1] = '\n';
 }
 
-TableFile::TableFile(std::FILE* fp, RowBuffer& buffer) : fp_(fp), values_(value_fields()), buffer_(buffer)
+TableFile::TableFile(std::FILE* fp, RowBuffer& buffer, const ZoneModel& zone)
+    : fp_(fp), times_(zone), values_(value_fields()), buffer_(buffer)
 {
     // Blocks go straight to the file; a second buffer would only copy them.
     std::setvbuf(fp_, nullptr, _IONBF, 0);

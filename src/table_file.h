@@ -42,8 +42,8 @@ struct RowBuffer {
 class TableFile {
 public:
     // Writes to `fp`, opened for binary writing, which the table now owns
-    // and closes; `buffer` must outlive the table.
-    TableFile(std::FILE* fp, RowBuffer& buffer);
+    // and closes; `buffer` and `zone` must outlive the table.
+    TableFile(std::FILE* fp, RowBuffer& buffer, const ZoneModel& zone);
     // Closes a table that was not closed, dropping the rows still in the
     // buffer: a table given up on is not completed. Call close() to keep them.
     ~TableFile();

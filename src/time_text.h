@@ -7,6 +7,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "zone_model.h"
+
 namespace adconv {
 
 constexpr std::size_t kTimeWidth = 19;
@@ -22,71 +24,48 @@ static_assert(sizeof kUnknownTime - 1 == kTimeWidth, "the marker fills the time 
 // outside 0..9999 (which would change the column's width).
 bool format_calendar(const std::tm& fields, char* out);
 
-// Time texts for a stream of stamps, asking the platform only when a stamp
-// leaves the span of time that is known to share one UTC offset.
-// Consecutive records usually lie seconds apart, so nearly every text is
-// built with a few additions from the cached offset and day.
-//
-// The texts equal local_fields() followed by format_calendar() (or
-// kUnknownTime) byte for byte, with one limit: a span grows by checking the
-// offset a minute (kProbeStep) ahead or back, so a change of offset that
-// reverts within that minute is not seen. No zone in the time-zone database
-// does that; only a rule string written to do it can (TZ=AAA0BBB,J60/0,J60/1:00:30,
-// 30 seconds of summer time, gives 30 texts that differ from the platform's).
+// The platform's own text for a stamp: its local time, or kUnknownTime.
+void platform_text(std::int64_t t, char* out);
+
+// Time texts for a stream of stamps, from the zone's model: the change in
+// force is found by binary search and kept for the stamps that follow, and
+// the text of the last stamp for the next second's.
 class LocalTimeText {
 public:
-    // Uses the time-zone settings as read_time_zone() last read them.
-    LocalTimeText();
+    explicit LocalTimeText(const ZoneModel& zone) : zone_(zone) {}
 
     // Writes exactly kTimeWidth characters, no terminator.
     void format(std::uint32_t rtc, char* out)
     {
         const std::int64_t t = rtc;
-        // The usual case, kept inline: the second after the last text, still
-        // inside the span and the same ten seconds.
-        if (text_valid_ && t == text_t_ + 1 && t <= hi_ && text_[kTimeWidth - 1] != '9') {
+        // The usual case, kept inline: the second after the last text, in
+        // the same change and the same ten seconds.
+        if (text_valid_ && t == text_t_ + 1 && t < span_end_ && text_[kTimeWidth - 1] != '9') {
             ++text_[kTimeWidth - 1];
             text_t_ = t;
-            copy_text(out);
+            std::memcpy(out, text_, kTimeWidth);
         } else {
             format_general(t, out);
         }
     }
 
 private:
-    // Any stamp: from the span, from the span grown by one probe, or from
-    // the platform.
     void format_general(std::int64_t t, char* out);
-
-    void copy_text(char* out) const { std::memcpy(out, text_, kTimeWidth); }
-    // Asks the platform for t's text, written to out only, and starts a new
-    // span at t.
-    void ask_platform(std::int64_t t, char* out);
-    // Whether the platform gives t the span's offset.
-    bool has_span_offset(std::int64_t t) const;
-    // t's text from the span's offset, through text_.
-    void text_from_offset(std::int64_t t, char* out);
     // Rebuilds text_ for t from the span's offset, the date only on a new day.
     void build_text(std::int64_t t);
 
-    // Whether local time is UTC time plus a whole offset, with no leap
-    // seconds counted in the zone's data; without it no span is ever made.
-    bool offsets_usable_;
+    const ZoneModel& zone_;
+    // Every stamp in [span_begin_, span_end_) has local time t + offset_;
+    // span_begin_ itself is a leap second where leap_second_.
+    std::int64_t span_begin_ = 0;
+    std::int64_t span_end_ = 0;
+    std::int32_t offset_ = 0;
+    bool leap_second_ = false;
 
-    // While have_span_, every stamp in [lo_, hi_] has local time t + offset_.
-    bool have_span_ = false;
-    std::int64_t lo_ = 0;
-    std::int64_t hi_ = 0;
-    std::int64_t offset_ = 0;
-
-    // While text_valid_, text_ holds the text of stamp text_t_, which lies
-    // in the current span (so text_valid_ implies have_span_). Cleared
-    // whenever the span is.
+    // While text_valid_, text_ holds the text of stamp text_t_, inside the span.
     bool text_valid_ = false;
     std::int64_t text_t_ = 0;
-    // While day_valid_, text_'s date part is that of local day day_ (days
-    // since 1970-01-01). Only build_text() writes text_'s date, and
-    // ask_platform() never writes text_ at all, so a new span keeps this true.
+    // While day_valid_, text_'s date is that of local day day_ (days since 1970-01-01).
     bool day_valid_ = false;
     std::int64_t day_ = 0;
     char text_[kTimeWidth];

@@ -1,281 +1,361 @@
 #include "time_zone.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "calendar.h"
 #include "platform.h"
+#include "time_text.h"
 
 namespace adconv {
 
 namespace {
 
-bool is_letter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool is_digit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Each read_ and skip_ function returns what follows its part, or nullptr
-// where the part is not there.
-
-// A number of one to `digits` digits, from `min` to `max`.
-const char* read_number(const char* p, int digits, int min, int max, int& value)
-{
-    value = 0;
-    const char* start = p;
-    while (is_digit(*p) && p - start < digits)
-        value = value * 10 + (*p++ - '0');
-    return p != start && !is_digit(*p) && value >= min && value <= max ? p : nullptr;
-}
-
-// [+|-]hh[:mm[:ss]], hours up to max_hours; `seconds` gets its signed value.
-const char* read_clock(const char* p, int max_hours, long& seconds)
-{
-    const bool negative = *p == '-';
-    if (*p == '+' || *p == '-')
-        ++p;
-    int part = 0;
-    p = read_number(p, 3, 0, max_hours, part);
-    seconds = part * 3600L;
-    for (long unit = 60; unit > 0 && p != nullptr && *p == ':'; unit /= 60) {
-        p = read_number(p + 1, 2, 0, 59, part);
-        seconds += part * unit;
-    }
-    if (negative)
-        seconds = -seconds;
-    return p;
-}
-
-// Three or more letters, or <...> around three or more letters, digits
-// and signs.
-const char* skip_zone_name(const char* p)
-{
-    const char* start = p;
-    if (*p == '<') {
-        start = ++p;
-        while (is_letter(*p) || is_digit(*p) || *p == '+' || *p == '-')
-            ++p;
-        return p - start >= 3 && *p == '>' ? p + 1 : nullptr;
-    }
-    while (is_letter(*p))
-        ++p;
-    return p - start >= 3 ? p : nullptr;
-}
-
-// Jn (1-365), n (0-365) or Mm.w.d (1-12, 1-5, 0-6), then an optional /time.
-const char* skip_rule_date(const char* p)
-{
-    int value = 0;
-    if (*p == 'J') {
-        p = read_number(p + 1, 3, 1, 365, value);
-    } else if (*p == 'M') {
-        p = read_number(p + 1, 2, 1, 12, value);
-        p = p != nullptr && *p == '.' ? read_number(p + 1, 1, 1, 5, value) : nullptr;
-        p = p != nullptr && *p == '.' ? read_number(p + 1, 1, 0, 6, value) : nullptr;
-    } else {
-        p = read_number(p, 3, 0, 365, value);
-    }
-    long seconds = 0;
-    if (p != nullptr && *p == '/')
-        p = read_clock(p + 1, 167, seconds);
-    return p;
-}
-
-// Nothing, or a bare UTC or GMT: what every library falls back to anyway.
-bool is_plain_utc(const char* name)
-{
-    return *name == '\0' || std::strcmp(name, "UTC") == 0 || std::strcmp(name, "GMT") == 0;
-}
-
-std::uint32_t be32(const unsigned char* p)
-{
-    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
-
-// The line's buffer: the value or a path, and the longest reason.
+// The refusal line: the setting, then why.
 char line[8192];
 
-const char* refuse(const char* prefix, const char* value, const char* reason, const char* detail = "")
+const char* refuse(const std::string& setting, const std::string& why)
 {
-    std::snprintf(line, sizeof line, "%s%s: %s%s", prefix, value, detail, reason);
+    std::snprintf(line, sizeof line, "%s: %s", setting.c_str(), why.c_str());
     return line;
 }
 
-constexpr char kNoSuchZone[] =
-    "this system has no such time zone (zone files are looked for in %s; a rule reads like"
-    " CET-1CEST,M3.5.0,M10.5.0/3); unset TZ for the system's time zone";
-constexpr char kPosixOtherDates[] =
-    "a summer-time name without its dates gets another zone's dates here; name the zone (for example"
-    " Europe/Berlin) or give the whole rule (for example CET-1CEST,M3.5.0,M10.5.0/3)";
-constexpr char kNotRegular[] = " is not a regular file, so no zone can be loaded from it";
-constexpr char kNotWhole[] = " is not a whole zone file, which the C library would read as UTC";
-constexpr char kWindowsMisread[] =
-    "this system reads TZ only as a three-letter name, the hours west of UTC as [+|-]hh[:mm[:ss]] and an "
-    "optional summer-time name with United States rules, for example UTC0, CET-1 or EST5EDT;"
-    " unset TZ for the system's time zone with its own rules";
-constexpr char kWindowsOtherDates[] =
-    "this system gives every summer-time name the United States' dates, which only the zones 5 to 10 hours"
-    " west of UTC keep (EST5EDT to PST8PDT, Alaska, Hawaii-Aleutian); unset TZ for the system's time zone with"
-    " its own rules, or give a fixed offset such as CET-1";
+constexpr char kRuleExample[] = "CET-1CEST,M3.5.0,M10.5.0/3";
 
-// Whether `path` names a zone file the C library loads whole; a refusal
-// line where it names one it cannot, with `prefix` and `value` before it.
-// nullptr with `missing` set where there is no such file.
-const char* zone_file_refusal(const char* path, const char* prefix, const char* value, bool& missing)
+bool same_letters(const std::string& a, const std::string& b)
 {
-    // Zone files are a few KiB; this holds every one in the time-zone database many times over.
-    static unsigned char bytes[1 << 20];
-    const SmallFile file = read_small_file(path, bytes, sizeof bytes);
-    missing = file.outcome == SmallFile::kFailed && (file.error == ENOENT || file.error == ENOTDIR);
-    if (file.outcome == SmallFile::kNotRegular)
-        return refuse(prefix, value, kNotRegular, path);
-    if (file.outcome == SmallFile::kFailed) {
-        if (missing)
-            return nullptr;
-        char reason[600];
-        std::snprintf(reason, sizeof reason, ": %s", std::strerror(file.error));
-        return refuse(prefix, value, reason, path);
-    }
-    const std::size_t size = file.size < sizeof bytes ? static_cast<std::size_t>(file.size) : sizeof bytes;
-    return is_whole_zone_file(bytes, size) ? nullptr : refuse(prefix, value, kNotWhole, path);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if ((a[i] | 0x20) != (b[i] | 0x20))
+            return false;
+    return true;
 }
 
-// The C library takes TZ (less a leading ':') as a zone file's name first,
-// then as a POSIX rule.
-const char* posix_refusal(const char* tz, const TzSystem& system)
+// Where the settings lead: a zone file's bytes, a rule, or UTC.
+struct Source {
+    std::string setting;  // "TZ=VALUE" or "TZ unset"
+    std::string what;     // "the rule", or the zone file's path
+};
+
+// Zone files are a few KiB; this holds every one in the time-zone database many times over.
+unsigned char bytes[1 << 20];
+
+enum class Found { kRead, kMissing, kRefused };
+
+// Reads the zone file at `path` into `zone`.
+Found read_zone(const char* path, const Source& source, ZoneModel& zone, const char*& refusal)
 {
-    bool missing = false;
-    if (tz == nullptr)  // the system's zone, or UTC where it has none
-        return zone_file_refusal(system.system_zone, "TZ unset", "", missing);
-    const char* name = *tz == ':' ? tz + 1 : tz;
-    if (is_plain_utc(name))
+    const SmallFile file = read_small_file(path, bytes, sizeof bytes);
+    if (file.outcome == SmallFile::kFailed && (file.error == ENOENT || file.error == ENOTDIR))
+        return Found::kMissing;
+    if (file.outcome == SmallFile::kNotRegular)
+        refusal = refuse(source.setting, std::string(path) + " is not a regular file, so no zone can be loaded from it");
+    else if (file.outcome == SmallFile::kFailed)
+        refusal = refuse(source.setting, std::string(path) + ": " + std::strerror(file.error));
+    else if (file.size > sizeof bytes)
+        refusal = refuse(source.setting, std::string(path) + " is too large for a zone file");
+    if (refusal != nullptr)
+        return Found::kRefused;
+    ZoneFile data;
+    if (const char* why = read_zone_file(bytes, static_cast<std::size_t>(file.size), data)) {
+        refusal = refuse(source.setting, std::string(path) + " is not a whole zone file: " + why);
+        return Found::kRefused;
+    }
+    zone = zone_model(data);
+    return Found::kRead;
+}
+
+// "5:30 hours", "1 hour".
+std::string hours(std::int32_t seconds)
+{
+    seconds = seconds < 0 ? -seconds : seconds;
+    char text[32];
+    if (seconds % 60 != 0)
+        std::snprintf(text, sizeof text, "%d:%02d:%02d hours", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    else if (seconds % 3600 != 0)
+        std::snprintf(text, sizeof text, "%d:%02d hours", seconds / 3600, seconds / 60 % 60);
+    else
+        std::snprintf(text, sizeof text, seconds == 3600 ? "1 hour" : "%d hours", seconds / 3600);
+    return text;
+}
+
+// "at UTC", "5:30 hours ahead of UTC", "1 hour behind UTC".
+std::string place(std::int32_t east, const char* reference)
+{
+    if (east == 0)
+        return std::string("at ") + reference;
+    return hours(east) + (east > 0 ? " ahead of " : " behind ") + reference;
+}
+
+// The rule that means `east`, named for it: <+0530>-5:30.
+std::string rule_for(std::int32_t east)
+{
+    const std::int32_t a = east < 0 ? -east : east;
+    char text[64];
+    if (a % 3600 == 0)
+        std::snprintf(text, sizeof text, "<%c%02d>%c%d", east < 0 ? '-' : '+', a / 3600, east < 0 ? '+' : '-', a / 3600);
+    else
+        std::snprintf(text, sizeof text, "<%c%02d%02d>%c%d:%02d", east < 0 ? '-' : '+', a / 3600, a / 60 % 60,
+                      east < 0 ? '+' : '-', a / 3600, a / 60 % 60);
+    return text;
+}
+
+// The offset east that a numeric name (+05, -0330, +053000) states, or
+// false where the name is not one.
+bool numeric_name(const std::string& name, std::int32_t& east)
+{
+    if (name.size() < 2 || (name[0] != '+' && name[0] != '-'))
+        return false;
+    const std::string digits = name.substr(1);
+    if (digits.find_first_not_of("0123456789") != std::string::npos ||
+        (digits.size() != 2 && digits.size() != 4 && digits.size() != 6))
+        return false;
+    const int v = std::atoi(digits.c_str());
+    const int hh = digits.size() == 2 ? v : digits.size() == 4 ? v / 100 : v / 10000;
+    const int mm = digits.size() == 2 ? 0 : digits.size() == 4 ? v % 100 : v / 100 % 100;
+    const int ss = digits.size() == 6 ? v % 100 : 0;
+    east = (name[0] == '-' ? -1 : 1) * (hh * 3600 + mm * 60 + ss);
+    return true;
+}
+
+// Why a rule's name contradicts its offset, or empty: a zone named UTC
+// lies at UTC, and one named +0530 at 5:30 hours ahead of it.
+std::string contradiction(const TzRule& rule)
+{
+    const char* const utc_names[] = {"UTC", "GMT", "UT", "Z", "UCT"};
+    const std::int32_t e = rule.std_east;
+    for (const char* utc : utc_names)
+        if (same_letters(rule.std_name, utc) && e != 0)
+            return "a zone named " + rule.std_name + " lies at UTC, but this rule puts it " + place(e, "it") +
+                   " (offsets in TZ count west); for " + hours(e) + (e > 0 ? " behind" : " ahead") + " write TZ='" +
+                   rule_for(-e) + "'";
+    const struct {
+        const std::string& name;
+        std::int32_t east;
+    } names[] = {{rule.std_name, rule.std_east}, {rule.dst_name, rule.dst_east}};
+    for (const auto& n : names) {
+        std::int32_t stated = 0;
+        if (numeric_name(n.name, stated) && stated != n.east)
+            return "a zone named " + n.name + " lies " + place(stated, "UTC") + ", but this rule puts it " +
+                   place(n.east, "it") + " (offsets in TZ count west); " +
+                   (stated == 0 ? std::string("for UTC write TZ=UTC0")
+                                : "for " + hours(stated) + (stated > 0 ? " ahead" : " behind") + " write TZ='" +
+                                      rule_for(stated) + "'");
+    }
+    return std::string();
+}
+
+// The zone names the zone folder lists (tzdata.zi, else zone1970.tab).
+std::vector<std::string> listed_zones(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const char* list : {"tzdata.zi", "zone1970.tab", "zone.tab"}) {
+        const SmallFile file = read_small_file((folder + "/" + list).c_str(), bytes, sizeof bytes - 1);
+        if (file.outcome != SmallFile::kRead)
+            continue;
+        const std::size_t size = file.size < sizeof bytes ? static_cast<std::size_t>(file.size) : sizeof bytes - 1;
+        const std::string text(reinterpret_cast<const char*>(bytes), size);
+        const bool zi = std::strcmp(list, "tzdata.zi") == 0;
+        for (std::size_t at = 0; at < text.size();) {
+            std::size_t end = text.find('\n', at);
+            end = end == std::string::npos ? text.size() : end;
+            std::vector<std::string> words;
+            for (std::size_t w = at; w < end;) {
+                const std::size_t stop = text.find_first_of(" \t\n", w);
+                const std::size_t to = stop == std::string::npos || stop > end ? end : stop;
+                if (to > w)
+                    words.push_back(text.substr(w, to - w));
+                w = to + 1;
+            }
+            // tzdata.zi: "Z name ..." and "L target name"; the tables: "CC coordinates name ...".
+            if (zi && words.size() >= 2 && words[0] == "Z")
+                names.push_back(words[1]);
+            else if (zi && words.size() >= 3 && words[0] == "L")
+                names.push_back(words[2]);
+            else if (!zi && words.size() >= 3 && words[0][0] != '#')
+                names.push_back(words[2]);
+            at = end + 1;
+        }
+        if (!names.empty())
+            break;
+    }
+    return names;
+}
+
+// Why a name that is neither a zone here nor a rule is refused, with the
+// zones it most likely meant.
+std::string no_such_zone(const std::string& name, const std::string& folder)
+{
+    const std::size_t slash = name.rfind('/');
+    const std::string last = name.substr(slash == std::string::npos ? 0 : slash + 1);
+    std::vector<std::string> like;
+    for (const std::string& zone : listed_zones(folder)) {
+        const std::size_t s = zone.rfind('/');
+        if (same_letters(zone, name) || same_letters(zone.substr(s == std::string::npos ? 0 : s + 1), last))
+            like.push_back(zone);
+    }
+    if (!like.empty()) {
+        std::string list = like[0];
+        for (std::size_t i = 1; i < like.size() && i < 4; ++i)
+            list += (i + 1 == like.size() || i == 3 ? " or " : ", ") + like[i];
+        return "this system has no such time zone; it has " + list;
+    }
+    if (name.size() >= 2 && name.size() <= 6 && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
+        return "an abbreviation names no zone (several zones share some); name the zone, for example"
+               " Europe/Berlin or Asia/Kolkata (zone files are in " + folder + "), or give a rule, for example " +
+               kRuleExample;
+    return "this system has no such time zone (zone files are looked for in " + folder + "; a rule reads like " +
+           kRuleExample + "); unset TZ for the system's time zone";
+}
+
+// Reads TZ as the C library documents it: unset, the system's zone file;
+// empty, UTC; else a zone file's name or path, or a rule.
+const char* read_settings(const TzSystem& system, ZoneModel& zone, Source& source)
+{
+    TzRule utc;
+    parse_tz_rule("UTC0", utc);
+    const char* tz = std::getenv("TZ");
+    const char* refusal = nullptr;
+    if (tz == nullptr) {
+        source = {"TZ unset", system.system_zone};
+        if (read_zone(system.system_zone, source, zone, refusal) != Found::kMissing)
+            return refusal;
+        // No zone set up: UTC, unless a link names a zone that is not installed.
+        char target[4096];
+        const char* const utc_names[] = {"UTC", "UCT", "Universal", "Zulu", "GMT", "GMT0", "Greenwich"};
+        if (read_link(system.system_zone, target, sizeof target)) {
+            const char* slash = std::strrchr(target, '/');
+            const char* base = slash != nullptr ? slash + 1 : target;
+            bool names_utc = false;
+            for (const char* u : utc_names)
+                names_utc = names_utc || std::strcmp(base, u) == 0;
+            if (!names_utc)
+                return refuse(source.setting, std::string(system.system_zone) + " links to " + target +
+                                                  ", which is not there: install the time-zone data or set TZ");
+        }
+        zone = zone_model(utc);
         return nullptr;
-    char path[4096];
-    const int n = *name == '/' ? std::snprintf(path, sizeof path, "%s", name)
-                               : std::snprintf(path, sizeof path, "%s/%s", system.zone_folder, name);
-    if (n < 0 || static_cast<std::size_t>(n) >= sizeof path)
-        missing = true;
-    else if (const char* refusal = zone_file_refusal(path, "TZ=", tz, missing))
-        return refusal;
-    if (!missing)
-        return nullptr;  // a zone file, loaded whole
-    const TzForm form = posix_tz_form(name);
-    if (form == TzForm::kAsWritten)
+    }
+    source = {"TZ=" + std::string(tz), "the rule"};
+    const std::string name = tz[0] == ':' ? tz + 1 : tz;
+    if (name.empty()) {
+        zone = zone_model(utc);
         return nullptr;
-    if (form == TzForm::kOtherZonesDates)
-        return refuse("TZ=", tz, kPosixOtherDates);
-    char reason[sizeof kNoSuchZone + 4096];
-    std::snprintf(reason, sizeof reason, kNoSuchZone, system.zone_folder);
-    return refuse("TZ=", tz, reason);
+    }
+    const std::size_t comma = name.find(',');
+    const bool file_first = system.names_files_first || tz[0] == ':' || name.find('/') < comma;
+    const std::string path = name[0] == '/' ? name : std::string(system.zone_folder) + "/" + name;
+    if (file_first && path.size() < 4096) {
+        source.what = path;
+        const Found found = read_zone(path.c_str(), source, zone, refusal);
+        if (found != Found::kMissing)
+            return refusal;
+        source.what = "the rule";
+    }
+    if (name == "UTC" || name == "GMT") {
+        zone = zone_model(utc);  // what every library falls back to anyway
+        return nullptr;
+    }
+    TzRule rule;
+    if (!parse_tz_rule(name.c_str(), rule))
+        return refuse(source.setting, no_such_zone(name, system.zone_folder));
+    if (!rule.dst_name.empty() && !rule.has_dates)
+        return refuse(source.setting,
+                      "a summer-time name without its dates gets another zone's dates here; name the zone (for "
+                      "example Europe/Berlin) or give the whole rule (for example " + std::string(kRuleExample) + ")");
+    const std::string why = contradiction(rule);
+    if (!why.empty())
+        return refuse(source.setting, why);
+    zone = zone_model(rule);
+    return nullptr;
+}
+
+// "2026-01-01 00:00:00 UTC"
+std::string utc_text(std::int64_t t)
+{
+    const std::int64_t day = floor_div(t, kSecondsPerDay);
+    const Civil c = civil_from_days(day);
+    const int s = static_cast<int>(t - day * kSecondsPerDay);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02d:%02d:%02d UTC", static_cast<long long>(c.year), c.month,
+                  c.day, s / 3600, s / 60 % 60, s % 60);
+    return text;
+}
+
+// Asks the platform at every instant where either reading could change:
+// a second before and at each change the zone's data names, each leap
+// second, each UTC new year (where a library works out a year's changes),
+// and the ends of the stamps' range and of a 32-bit time_t.
+const char* check_with_platform(const ZoneModel& zone, const Source& source)
+{
+    std::vector<std::int64_t> instants = zone.instants;
+    for (std::int64_t year = 1971; year <= 2106; ++year)
+        instants.push_back(days_from_civil(year, 1, 1) * kSecondsPerDay);
+    instants.insert(instants.end(), {0, 0x7FFFFFFF, 0x80000000, kLastStamp});
+    std::sort(instants.begin(), instants.end());  // the first difference is the one said
+    LocalTimeText times(zone);
+    for (std::int64_t instant : instants) {
+        for (std::int64_t t = instant - 1; t <= instant; ++t) {
+            if (t < 0 || t > kLastStamp)
+                continue;
+            char ours[kTimeWidth], theirs[kTimeWidth];
+            times.format(static_cast<std::uint32_t>(t), ours);
+            platform_text(t, theirs);
+            if (std::memcmp(ours, theirs, kTimeWidth) != 0)
+                return refuse(source.setting, "the C library reads " + utc_text(t) + " as " +
+                                                  std::string(theirs, kTimeWidth) + ", " + source.what + " as " +
+                                                  std::string(ours, kTimeWidth) +
+                                                  "; its times would not be this system's, so name a zone"
+                                                  " (for example Europe/Berlin) or give a rule it reads alike");
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
 
-TzForm posix_tz_form(const char* p)
-{
-    long seconds = 0;
-    p = skip_zone_name(p);
-    p = p != nullptr ? read_clock(p, 24, seconds) : nullptr;
-    if (p == nullptr || *p == '\0')
-        return p != nullptr ? TzForm::kAsWritten : TzForm::kMisread;
-    p = skip_zone_name(p);
-    if (p != nullptr && *p != ',' && *p != '\0')
-        p = read_clock(p, 24, seconds);
-    if (p == nullptr)
-        return TzForm::kMisread;
-    if (*p == '\0' || (p[0] == ',' && p[1] == '\0'))
-        return TzForm::kOtherZonesDates;
-    if (*p++ != ',' || (p = skip_rule_date(p)) == nullptr || *p++ != ',')
-        return TzForm::kMisread;
-    p = skip_rule_date(p);
-    return p != nullptr && *p == '\0' ? TzForm::kAsWritten : TzForm::kMisread;
-}
-
-TzForm windows_tz_form(const char* p)
-{
-    for (int i = 0; i < 3; ++i)
-        if (!is_letter(*p++))
-            return TzForm::kMisread;
-    long west = 0;
-    p = read_clock(p, 99, west);
-    if (p == nullptr)
-        return TzForm::kMisread;
-    const char* summer = p;
-    while (is_letter(*p))
-        ++p;
-    if (*p != '\0')
-        return TzForm::kMisread;
-    // Eastern (5 hours west) to Pacific (8), Alaska (9), Hawaii-Aleutian (10).
-    const bool united_states = west % 3600 == 0 && west >= 5 * 3600 && west <= 10 * 3600;
-    return *summer == '\0' || united_states ? TzForm::kAsWritten : TzForm::kOtherZonesDates;
-}
-
-bool is_whole_zone_file(const unsigned char* bytes, std::size_t size)
-{
-    // A header of 44 bytes (the magic, a version, 15 unused bytes and six
-    // counts), then the data it counts: times of 4 bytes in the first
-    // part; from version 2 on, a second header and part with times of 8,
-    // and a rule.
-    std::size_t at = 0;
-    for (std::uint64_t time_size = 4; time_size <= 8; time_size += 4) {
-        if (size - at < 44 || std::memcmp(bytes + at, "TZif", 4) != 0)
-            return false;
-        const unsigned char* c = bytes + at + 20;
-        const std::uint64_t utc_flags = be32(c), std_flags = be32(c + 4), leaps = be32(c + 8),
-                            times = be32(c + 12), types = be32(c + 16), chars = be32(c + 20);
-        const std::uint64_t data = times * (time_size + 1) + types * 6 + chars + leaps * (time_size + 4) +
-                                   std_flags + utc_flags;
-        at += 44;
-        if (data > size - at)
-            return false;
-        at += static_cast<std::size_t>(data);
-        if (bytes[4] == '\0')
-            return true;  // version 1 has one part only
-    }
-    // Then the rule for the times after the last change, between two line
-    // feeds: without them the C library loads nothing, and from part of
-    // the rule it would make another one.
-    if (size - at < 2 || bytes[at] != '\n' || bytes[size - 1] != '\n')
-        return false;
-    char rule[256];
-    const std::size_t length = size - at - 2;
-    if (length >= sizeof rule)
-        return false;
-    std::memcpy(rule, bytes + at + 1, length);
-    rule[length] = '\0';
-    return length == 0 || posix_tz_form(rule) == TzForm::kAsWritten;
-}
-
-const char* time_zone_refusal()
+const char* load_time_zone(ZoneModel& zone)
 {
     const TzSystem system = tz_system();
-    const char* tz = std::getenv("TZ");
-    switch (system.grammar) {
-    case TzSystem::kPosix:
-        return posix_refusal(tz, system);
-    case TzSystem::kWindows:
-        if (tz == nullptr || is_plain_utc(tz))
+    if (system.grammar == TzSystem::kWindows) {
+        // The runtime takes the system's zone from the system, and a TZ
+        // value by its own short grammar; every stamp is asked of it.
+        zone = ZoneModel();
+        zone.ask_platform = true;
+        read_time_zone();
+        const char* tz = std::getenv("TZ");
+        if (tz == nullptr || std::strcmp(tz, "UTC") == 0 || std::strcmp(tz, "GMT") == 0)
             return nullptr;
         switch (windows_tz_form(tz)) {
         case TzForm::kAsWritten:
             return nullptr;
         case TzForm::kOtherZonesDates:
-            return refuse("TZ=", tz, kWindowsOtherDates);
+            return refuse("TZ=" + std::string(tz),
+                          "this system gives every summer-time name the United States' dates, which only the zones "
+                          "5 to 10 hours west of UTC keep (EST5EDT to PST8PDT, Alaska, Hawaii-Aleutian); unset TZ for "
+                          "the system's time zone with its own rules, or give a fixed offset such as CET-1");
         case TzForm::kMisread:
-            return refuse("TZ=", tz, kWindowsMisread);
+            break;
         }
-        return nullptr;
-    case TzSystem::kUnknown:
-        break;
+        return refuse("TZ=" + std::string(tz),
+                      "this system reads TZ only as a three-letter name, the hours west of UTC as [+|-]hh[:mm[:ss]] "
+                      "and an optional summer-time name with United States rules, for example UTC0, CET-1 or "
+                      "EST5EDT; unset TZ for the system's time zone with its own rules");
     }
-    return nullptr;
+    Source source;
+    if (const char* refusal = read_settings(system, zone, source))
+        return refusal;
+    // Only now does the platform see the settings: a file it could not
+    // read safely has been refused already.
+    read_time_zone();
+    return check_with_platform(zone, source);
 }
 
 }  // namespace adconv

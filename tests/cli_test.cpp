@@ -198,25 +198,49 @@ TEST(cli, arguments)
     EXPECT_EQ(read_file(dir / "adtable"), kHeader);
 }
 
+// A version 2 zone file: no changes, `types` local time types of `east`
+// seconds named AAA with summer-time flag `flag`, and the closing rule.
+static std::string zone_file(int types, int east, char flag, const std::string& rule)
+{
+    std::string part = std::string("TZif2") + std::string(15, '\0');
+    for (int count : {0, 0, 0, 0, types, 4})
+        part += std::string({'\0', '\0', '\0', static_cast<char>(count)});
+    for (int i = 0; i < types; ++i)
+        part += record_bytes(static_cast<std::uint32_t>(east), {}).substr(0, 4) + flag + '\0';
+    part += std::string("AAA") + '\0';
+    return part + part + "\n" + rule + "\n";
+}
+
 TEST(cli, time_zone_comes_from_tz)
 {
     TempDir dir;
     TempDir no_zones;
     const std::string tzdir = "TZDIR=" + no_zones.path();
     const std::string keep = "keep me";
-    // A zone file cut short, which the C library would read as UTC.
-    const std::string cut = no_zones / "cut";
+    // Zone files cut short or damaged, which the C library would read as UTC or crash on.
+    const std::string cut = no_zones / "cut", flag = no_zones / "flag", no_types = no_zones / "no-types",
+                      rule_only = no_zones / "rule-only";
     write_file(cut, read_file("/usr/share/zoneinfo/Europe/Berlin").substr(0, 60));
+    write_file(flag, zone_file(1, 3600, 2, ""));
+    write_file(no_types, zone_file(0, 0, 0, ""));
+    // No change, and a closing rule with summer time, which then holds at every instant.
+    write_file(rule_only, zone_file(1, 3600, 0, "CET-1CEST,M3.5.0,M10.5.0/3"));
     const std::string other_dates =
         "a summer-time name without its dates gets another zone's dates here; name the zone (for example"
-        " Europe/Berlin) or give the whole rule (for example CET-1CEST,M3.5.0,M10.5.0/3)";
-    const std::string not_regular = " is not a regular file, so no zone can be loaded from it";
+        " Europe/Berlin) or give the whole rule (for example CET-1CEST,M3.5.0,M10.5.0/3)\n";
+    const std::string not_regular = " is not a regular file, so no zone can be loaded from it\n";
+    const std::string not_whole = " is not a whole zone file: ";
+    const std::string west = " (offsets in TZ count west); for ";
+    const std::string abbreviation =
+        "an abbreviation names no zone (several zones share some); name the zone, for example Europe/Berlin or"
+        " Asia/Kolkata (zone files are in /usr/share/zoneinfo), or give a rule, for example"
+        " CET-1CEST,M3.5.0,M10.5.0/3\n";
     // Expected times worked out by hand from the zone or the rule.
     const struct {
         std::string tz;
         std::uint32_t stamp;
         const char* time;  // nullptr: refused, with the table untouched
-        std::string refusal = "";  // empty: there is no such zone
+        std::string refusal = "";  // how the line goes on; empty: there is no such zone
         std::string env = "";
     } cases[] = {
         {"America/New_York", 0, "12/31/1969 19:00:00"},
@@ -226,13 +250,15 @@ TEST(cli, time_zone_comes_from_tz)
         {"PST8PDT", 1774746000u, "03/28/2026 18:00:00"},  // a zone file, not a rule without dates
         {"<+0330>-3:30", 1774746000u, "03/29/2026 04:30:00"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},
+        {"CET-1CEST,M003.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},  // leading zeros
         {"AAA0BBB,J60/0,J300/0", 1772323200u, "03/01/2026 01:00:00"},
         {"AAA0BBB,59/0,300/0", 1772323200u, "03/01/2026 01:00:00"},      // zero-based day 59: 1 March
         {"AAA0BBB,J60/25,J300/0", 1772411400u, "03/02/2026 00:30:00"},   // 25 hours into 1 March
         {"AAA0BBB,J60/-1,J300/0", 1772321400u, "03/01/2026 00:30:00"},   // an hour before it
-        {"EST5EDT,0/0,J365/25", 1768000000u, "01/09/2026 19:06:40"},     // summer time all year
+        {"AAA0BBB,J60/0,J60/0:00:30", 1772323229u, "03/01/2026 01:00:29"},  // summer time for 30 seconds
         {"", 1774746000u, "03/29/2026 01:00:00"},
-        // Each of these the C library would read as UTC or with other dates, without a word.
+        // Each of these the C library would read as UTC, with other dates or
+        // hours off, without a word, or would crash on.
         {"Europe/Berlim", 0, nullptr},
         {"Foo", 0, nullptr},
         {":Europe/Berln", 0, nullptr},
@@ -241,14 +267,35 @@ TEST(cli, time_zone_comes_from_tz)
         {"CET-1CEST,M3.0.0,M10.5.0/3", 0, nullptr},
         {"CET-1CEST,M3.5.0,M10.0.0/3", 0, nullptr},
         {"AAA0BBB,J0/0,J300/0", 0, nullptr},
+        {"Kolkata", 0, nullptr, "this system has no such time zone; it has Asia/Kolkata\n"},
+        {"europe/berlin", 0, nullptr, "this system has no such time zone; it has Europe/Berlin\n"},
+        {"IST", 0, nullptr, abbreviation},
+        {"AEST", 0, nullptr, abbreviation},
+        {"UTC+5:30", 0, nullptr,
+         "a zone named UTC lies at UTC, but this rule puts it 5:30 hours behind it" + west +
+             "5:30 hours ahead write TZ='<+0530>-5:30'\n"},
+        {"GMT-1", 0, nullptr,
+         "a zone named GMT lies at UTC, but this rule puts it 1 hour ahead of it" + west +
+             "1 hour behind write TZ='<-01>+1'\n"},
+        {"<+0530>+5:30", 0, nullptr,
+         "a zone named +0530 lies 5:30 hours ahead of UTC, but this rule puts it 5:30 hours behind it" + west +
+             "5:30 hours ahead write TZ='<+0530>-5:30'\n"},
         {"CET-1CEST", 0, nullptr, other_dates},
         {"AEST-10AEDT", 0, nullptr, other_dates},
         {"CET-1CEST,", 0, nullptr, other_dates},
         {"Europe", 0, nullptr, "/usr/share/zoneinfo/Europe" + not_regular},
         {"/dev/stdin", 0, nullptr, "/dev/stdin" + not_regular},
-        {cut, 0, nullptr, cut + " is not a whole zone file, which the C library would read as UTC"},
-#ifdef __GLIBC__  // the one C library that looks for zones where TZDIR says
+        {cut, 0, nullptr, cut + not_whole + "it ends before the data its header counts\n"},
+        {flag, 0, nullptr, flag + not_whole + "a local time type has an offset, summer-time flag or name out of range\n"},
+        {no_types, 0, nullptr, no_types + not_whole + "it has no local time types or no names\n"},
+#ifdef __GLIBC__  // the one C library that looks for zones where TZDIR says, and reads these otherwise
         {"Europe/Berlin", 0, nullptr, "", tzdir},
+        // Summer time all year: glibc works out the changes for the UTC year.
+        {"EST5EDT,0/0,J365/25", 0, nullptr,
+         "the C library reads 1970-01-01 00:00:00 UTC as 12/31/1969 19:00:00, the rule as 12/31/1969 20:00:00; "},
+        {rule_only, 0, nullptr,
+         "the C library reads 1970-03-29 01:00:00 UTC as 03/29/1970 02:00:00, " + rule_only +
+             " as 03/29/1970 03:00:00; "},
 #endif
     };
     for (const auto& c : cases) {
@@ -260,16 +307,17 @@ TEST(cli, time_zone_comes_from_tz)
             opts.env = {c.env};
         const auto r = run_adconv(dir.path(), {"in.bin"}, opts);
         if (c.time != nullptr) {
-            EXPECT_EQ(r.status, 0) << c.tz;
+            EXPECT_EQ(r.status, 0) << c.tz << ": " << r.err;
             EXPECT_EQ(read_file(dir / "adtable").substr(119, 19), c.time) << c.tz;
             continue;
         }
         const std::string folder = c.env.empty() ? "/usr/share/zoneinfo" : no_zones.path();
         const std::string no_zone = "this system has no such time zone (zone files are looked for in " + folder +
-                                    "; a rule reads like CET-1CEST,M3.5.0,M10.5.0/3); unset TZ for the system's time zone";
+                                    "; a rule reads like CET-1CEST,M3.5.0,M10.5.0/3); unset TZ for the system's time zone\n";
+        const std::string expected = "TZ=" + c.tz + ": " + (c.refusal.empty() ? no_zone : c.refusal);
         EXPECT_EQ(r.status, 1) << c.tz;
         EXPECT_EQ(r.out, "") << c.tz;
-        EXPECT_EQ(r.err, "TZ=" + c.tz + ": " + (c.refusal.empty() ? no_zone : c.refusal) + "\n");
+        EXPECT_EQ(r.err.substr(0, expected.size()), expected);
         EXPECT_EQ(read_file(dir / "adtable"), keep) << c.tz;
     }
 }

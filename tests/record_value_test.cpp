@@ -51,8 +51,7 @@ TEST(record, decodes_big_endian)
     EXPECT_EQ(r.rtc[0], 0x3B);
     EXPECT_EQ(adconv::decode_rtc(r), 1000000000u);
     // The counts as the table writer reads them, through its own row.
-    set_tz("UTC");
-    adconv::LocalTimeText times;
+    adconv::LocalTimeText times(set_tz("UTC"));
     char row[adconv::kRowSize];
     adconv::format_row(r, times, adconv::value_fields(), row);
     const auto column = [&](std::size_t ch) { return std::string(row + adconv::kTimeWidth + ch * 8 + 1, 7); };

@@ -50,8 +50,7 @@ TEST(table_file, header_bytes)
 
 TEST(table_file, rows_match_plain_formatting)
 {
-    set_tz("Europe/Berlin");
-    adconv::LocalTimeText times;
+    adconv::LocalTimeText times(set_tz("Europe/Berlin"));
     std::mt19937 rng(36);
     Counts zeros{};
     Counts full;
@@ -75,13 +74,13 @@ TEST(table_file, rows_match_plain_formatting)
 
 TEST(table_file, writes_header_and_rows_in_blocks)
 {
-    set_tz("UTC");
+    const adconv::ZoneModel& utc = set_tz("UTC");
     adconv_test::TempDir dir;
     const std::string path = dir / "table";
     const auto buffer = std::make_unique<adconv::RowBuffer>();
     std::FILE* fp = std::fopen(path.c_str(), "wb");
     ASSERT_NE(fp, nullptr);
-    adconv::TableFile table(fp, *buffer);
+    adconv::TableFile table(fp, *buffer, utc);
     table.write_header();
     std::string expected = adconv_test::kPlainHeader;
     // Runs of 1000 rows, one of which fills the buffer part way through.
@@ -114,7 +113,7 @@ TEST(table_file, keeps_the_first_write_failure)
     const auto buffer = std::make_unique<adconv::RowBuffer>();
     std::FILE* fp = std::fopen("/dev/full", "wb");
     ASSERT_NE(fp, nullptr);
-    adconv::TableFile table(fp, *buffer);
+    adconv::TableFile table(fp, *buffer, set_tz("UTC"));
     table.write_header();
     // Enough rows to fill the buffer: the first block fails, no later one is tried.
     const std::vector<adconv::sampleRecord> records(adconv::RowBuffer::kRows * 2, make_record(0, {}));
@@ -134,7 +133,7 @@ TEST(convert, passes_on_a_read_error)
     const auto block = std::make_unique<adconv::InputBlock>();
     std::FILE* out = std::fopen((dir / "table").c_str(), "wb");
     ASSERT_NE(out, nullptr);
-    adconv::TableFile table(out, *rows);
+    adconv::TableFile table(out, *rows, set_tz("UTC"));
     const adconv::ConvertResult r = adconv::convert_records(in, *block, table);
     std::fclose(in);
     EXPECT_EQ(r.read_error, EISDIR);

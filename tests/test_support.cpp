@@ -23,6 +23,7 @@ extern char** environ;
 #include <thread>
 
 #include "platform.h"
+#include "time_zone.h"
 
 namespace adconv_test {
 
@@ -52,10 +53,9 @@ adconv::sampleRecord make_record(std::uint32_t rtc, const Counts& counts)
 
 #ifdef _WIN32
 
-void set_tz(const char* tz)
+static void put_tz(const char* tz)
 {
     _putenv_s("TZ", tz != nullptr ? tz : "");  // an empty value removes it
-    adconv::read_time_zone();
 }
 
 std::int64_t utc_seconds(std::tm fields)
@@ -65,13 +65,12 @@ std::int64_t utc_seconds(std::tm fields)
 
 #else
 
-void set_tz(const char* tz)
+static void put_tz(const char* tz)
 {
     if (tz != nullptr)
         setenv("TZ", tz, 1);
     else
         unsetenv("TZ");
-    adconv::read_time_zone();
 }
 
 std::int64_t utc_seconds(std::tm fields)
@@ -81,10 +80,19 @@ std::int64_t utc_seconds(std::tm fields)
 
 #endif
 
+const adconv::ZoneModel& set_tz(const char* tz)
+{
+    static adconv::ZoneModel zone;
+    put_tz(tz);
+    if (const char* refusal = adconv::load_time_zone(zone))
+        throw std::runtime_error(refusal);
+    return zone;
+}
+
 bool dates_after_2038()
 {
     std::tm fields{};
-    return adconv::utc_fields(std::int64_t{1} << 31, fields);
+    return adconv::local_fields(std::int64_t{1} << 31, fields);
 }
 
 std::string read_file(const std::string& path)

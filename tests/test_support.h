@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sample_record.h"
+#include "zone_model.h"
 
 namespace adconv_test {
 
@@ -19,8 +20,9 @@ using Counts = std::array<unsigned, adconv::kChannelCount>;
 std::string record_bytes(std::uint32_t rtc, const Counts& counts);
 adconv::sampleRecord make_record(std::uint32_t rtc, const Counts& counts);
 
-// Sets TZ (or unsets it for nullptr) for this process and re-reads it.
-void set_tz(const char* tz);
+// Sets TZ (or unsets it for nullptr) for this process and loads it as
+// adconv does; throws where adconv would refuse it.
+const adconv::ZoneModel& set_tz(const char* tz);
 
 // Seconds since 1970-01-01 00:00:00 of the fields taken as UTC.
 std::int64_t utc_seconds(std::tm fields);

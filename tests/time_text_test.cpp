@@ -1,9 +1,10 @@
-// Time column text: the formatter, the platform conversion, and the cached
-// conversion checked against the platform second by second.
+// Time column text: the formatter, the zone files and rules read into a
+// model, and the model's texts checked against the platform second by second.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "test_support.h"
 #include "time_text.h"
 #include "time_zone.h"
+#include "tz_rule.h"
+#include "zone_file.h"
 
 using adconv::kTimeWidth;
 using adconv_test::set_tz;
@@ -22,10 +25,8 @@ namespace {
 // The platform's answer: local_fields() then format_calendar(), or the marker.
 std::string platform_text(std::int64_t t)
 {
-    std::tm f{};
     char out[kTimeWidth];
-    if (!adconv::local_fields(t, f) || !adconv::format_calendar(f, out))
-        return adconv_test::kPlaceholder;
+    adconv::platform_text(t, out);
     return std::string(out, kTimeWidth);
 }
 
@@ -100,8 +101,7 @@ TEST(time_text, format_calendar_matches_printf)
 
 TEST(time_text, listed_stamps_in_utc)
 {
-    set_tz("UTC");
-    adconv::LocalTimeText times;
+    adconv::LocalTimeText times(set_tz("UTC"));
     EXPECT_EQ(cached_text(times, 1000000000), "09/09/2001 01:46:40");
     EXPECT_EQ(cached_text(times, 0), "01/01/1970 00:00:00");
     EXPECT_EQ(cached_text(times, 0x7FFFFFFF), "01/19/2038 03:14:07");
@@ -118,16 +118,14 @@ TEST(time_text, listed_stamps_in_utc)
 // Zone names and rule strings that only a POSIX time-zone database reads.
 TEST(time_text, follows_daylight_saving)
 {
-    set_tz("Europe/Berlin");
-    adconv::LocalTimeText times;
+    adconv::LocalTimeText times(set_tz("Europe/Berlin"));
     // 2026-03-29 01:00:00 UTC: clocks go from 02:00 CET to 03:00 CEST.
     EXPECT_EQ(cached_text(times, 1774745999), "03/29/2026 01:59:59");
     EXPECT_EQ(cached_text(times, 1774746000), "03/29/2026 03:00:00");
     // 2026-10-25 01:00:00 UTC: back from 03:00 CEST to 02:00 CET.
     EXPECT_EQ(cached_text(times, 1792889999), "10/25/2026 02:59:59");
     EXPECT_EQ(cached_text(times, 1792890000), "10/25/2026 02:00:00");
-    set_tz("America/New_York");
-    adconv::LocalTimeText ny;
+    adconv::LocalTimeText ny(set_tz("America/New_York"));
     EXPECT_EQ(cached_text(ny, 0), "12/31/1969 19:00:00");
     if (!adconv_test::dates_after_2038())
         GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
@@ -141,13 +139,13 @@ TEST(time_text, follows_daylight_saving)
 // changes.
 static void check_around_changes(const ZoneCase& zone, std::size_t& changes)
 {
-    set_tz(zone.tz);
+    const adconv::ZoneModel& model = set_tz(zone.tz);
     const std::string name = zone.tz != nullptr ? zone.tz : "(TZ unset)";
     for (int year : zone.years) {
         for (std::int64_t change : year < 2038 || adconv_test::dates_after_2038() ? changes_in_year(year)
                                                                                   : std::vector<std::int64_t>()) {
             ++changes;
-            adconv::LocalTimeText times, back;
+            adconv::LocalTimeText times(model), back(model);
             for (std::int64_t t = change - 7200; t <= change + 7200; ++t)
                 ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
             for (std::int64_t t = change + 7200; t >= change - 7200; --t)
@@ -210,8 +208,7 @@ TEST(time_text, random_repeated_and_backward_stamps)
     const char* const zones[] = {"Europe/Berlin", "Pacific/Chatham", "Australia/Lord_Howe"};
 #endif
     for (const char* tz : zones) {
-        set_tz(tz);
-        adconv::LocalTimeText times;
+        adconv::LocalTimeText times(set_tz(tz));
         for (int i = 0; i < 100000; ++i) {
             const std::uint32_t t = static_cast<std::uint32_t>(rng());
             const std::string text = cached_text(times, t);
@@ -239,12 +236,12 @@ TEST(time_text, random_repeated_and_backward_stamps)
 // between the marker and the time at the same second as the platform.
 TEST(time_text, cached_equals_platform_where_local_time_begins)
 {
-    set_tz("PST8PDT");
+    const adconv::ZoneModel& model = set_tz("PST8PDT");
     for (std::int64_t start : {0, 28700}) {
-        adconv::LocalTimeText forward;
+        adconv::LocalTimeText forward(model);
         for (std::int64_t t = start; t <= 29000; ++t)
             ASSERT_EQ(cached_text(forward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
-        adconv::LocalTimeText backward;
+        adconv::LocalTimeText backward(model);
         for (std::int64_t t = 29000; t >= start; --t)
             ASSERT_EQ(cached_text(backward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
     }
@@ -252,54 +249,69 @@ TEST(time_text, cached_equals_platform_where_local_time_begins)
 }
 
 #ifndef _WIN32
-// A rule string can make daylight saving last one minute (from 00:00 on
-// 1 March 2026). Walked from every start in the minutes around it, in both
-// directions, so that no cached span can step over the whole excursion.
-TEST(time_text, one_minute_of_daylight_saving)
+// Summer time for a minute, or for 30 seconds (from 00:00 on 1 March 2026):
+// every second of it, walked from every start around it in both directions.
+TEST(time_text, summer_time_of_a_minute_or_less)
 {
-    set_tz("AAA0BBB,J60/0,J60/1:01");
     const std::int64_t begin = 1772323200;
-    ASSERT_EQ(platform_text(begin), "03/01/2026 01:00:00");
-    ASSERT_EQ(platform_text(begin + 60), "03/01/2026 00:01:00");
-    for (std::int64_t start = begin - 130; start <= begin; ++start) {
-        adconv::LocalTimeText forward;
-        for (std::int64_t t = start; t <= begin + 130; ++t)
-            ASSERT_EQ(cached_text(forward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
-        adconv::LocalTimeText backward;
-        for (std::int64_t t = start + 200; t >= begin - 130; --t)
-            ASSERT_EQ(cached_text(backward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
+    for (const char* tz : {"AAA0BBB,J60/0,J60/1:01", "AAA0BBB,J60/0,J60/1:00:30"}) {
+        const adconv::ZoneModel& model = set_tz(tz);
+        ASSERT_EQ(platform_text(begin), "03/01/2026 01:00:00");
+        for (std::int64_t start = begin - 130; start <= begin; start += 7) {
+            adconv::LocalTimeText forward(model), backward(model);
+            for (std::int64_t t = start; t <= begin + 130; ++t)
+                ASSERT_EQ(cached_text(forward, static_cast<std::uint32_t>(t)), platform_text(t)) << tz << " t=" << t;
+            for (std::int64_t t = start + 200; t >= begin - 130; --t)
+                ASSERT_EQ(cached_text(backward, static_cast<std::uint32_t>(t)), platform_text(t)) << tz << " t=" << t;
+        }
     }
-    // A change five seconds past the minute, reached by a repeated stamp
-    // and the next one: the inline path must stop at the span's end.
-    set_tz("AAA0BBB,J60/0:00:05,J300/0");
-    adconv::LocalTimeText repeat;
-    for (std::int64_t t : {begin + 4, begin + 4, begin + 5})
-        EXPECT_EQ(cached_text(repeat, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
-    EXPECT_EQ(platform_text(begin + 5), "03/01/2026 01:00:05");
     set_tz("UTC");
 }
-#endif
 
-// A zone whose data counts leap seconds shows 23:59:60; the cache must not
-// paper over it.
+// A zone whose data counts leap seconds shows 23:59:60.
 TEST(time_text, leap_second_zone)
 {
-    set_tz("right/UTC");
+    const adconv::ZoneModel& model = set_tz("right/UTC");
     if (platform_text(1483228826) != "12/31/2016 23:59:60")
         GTEST_SKIP() << "no leap-second zone data here";
-    // From every start in the minute before, so a cached span could end on the leap second itself.
-    for (std::int64_t start = 1483228700; start <= 1483228826; ++start) {
-        adconv::LocalTimeText times;
+    for (std::int64_t start = 1483228800; start <= 1483228826; ++start) {
+        adconv::LocalTimeText times(model);
         for (std::int64_t t = start; t <= 1483228830; ++t)
             ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
     }
     set_tz("UTC");
 }
 
-// The TZ forms each grammar reads as written, and those it would misread.
+// Every zone file the system has, its leap-second and POSIX copies too,
+// loads and agrees with the C library wherever either could change.
+TEST(time_zone, every_installed_zone_agrees_with_the_c_library)
+{
+    namespace fs = std::filesystem;
+    std::size_t zones = 0;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it("/usr/share/zoneinfo", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string path = it->path().string();
+        if (!it->is_regular_file() || adconv_test::read_file(path).compare(0, 4, "TZif") != 0)
+            continue;
+        ++zones;
+        EXPECT_NO_THROW(set_tz(path.c_str())) << path;
+    }
+    set_tz("UTC");
+    if (zones == 0)
+        GTEST_SKIP() << "no zone files in /usr/share/zoneinfo";
+}
+#endif
+
+// How a rule reads on POSIX and on the Windows runtime.
 TEST(time_zone, forms_of_both_grammars)
 {
     using adconv::TzForm;
+    const auto posix = [](const char* tz) {
+        adconv::TzRule rule;
+        if (!adconv::parse_tz_rule(tz, rule))
+            return TzForm::kMisread;
+        return rule.dst_name.empty() || rule.has_dates ? TzForm::kAsWritten : TzForm::kOtherZonesDates;
+    };
     const struct {
         const char* tz;
         TzForm posix;
@@ -310,6 +322,8 @@ TEST(time_zone, forms_of_both_grammars)
         {"IST-5:30", TzForm::kAsWritten, TzForm::kAsWritten},
         {"<+03>-3", TzForm::kAsWritten, TzForm::kMisread},
         {"CET-1CEST,M3.5.0,M10.5.0/3", TzForm::kAsWritten, TzForm::kMisread},
+        {"CET-1CEST,M003.5.0,M10.5.0/3", TzForm::kAsWritten, TzForm::kMisread},  // leading zeros
+        {"AAA0BBB,J0087/0002,J300", TzForm::kAsWritten, TzForm::kMisread},
         {"AAA0BBB,J60/-1,J300/25", TzForm::kAsWritten, TzForm::kMisread},
         {"AAA0BBB,0/0,365/167", TzForm::kAsWritten, TzForm::kMisread},
         {"AAA0BBB-2,J1/0:00:05,J365", TzForm::kAsWritten, TzForm::kMisread},
@@ -342,33 +356,85 @@ TEST(time_zone, forms_of_both_grammars)
         {"", TzForm::kMisread, TzForm::kMisread},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(adconv::posix_tz_form(c.tz), c.posix) << c.tz;
+        EXPECT_EQ(posix(c.tz), c.posix) << c.tz;
         EXPECT_EQ(adconv::windows_tz_form(c.tz), c.windows) << c.tz;
     }
 }
 
-// A zone file is whole when each header's counts fit the bytes that follow.
-TEST(time_zone, whole_zone_files)
+// A rule's changes where they fall, the years' ends included.
+TEST(time_zone, rule_changes)
 {
-    // Version 2: a first part with 1 change, 2 types and 8 characters of
-    // names (5 + 12 + 8 bytes), then the same with 64-bit times (9 + 12 + 8).
-    const auto header = [](char version) {
-        std::string h = std::string("TZif") + version + std::string(15, '\0');
-        for (unsigned count : {0u, 0u, 0u, 1u, 2u, 8u})
-            h += std::string({'\0', '\0', '\0', static_cast<char>(count)});
-        return h;
+    const struct {
+        const char* tz;
+        std::int64_t year;
+        std::int64_t to_summer, back;
+    } cases[] = {
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 2026, 1774746000, 1792890000},
+        {"EST5EDT,M3.2.0,M11.1.0", 2026, 1772953200, 1793512800},
+        {"AAA0BBB,J60/0,J300/0", 2024, 1709251200, 1729983600},  // 1 March, and 27 October in summer time, in a leap year
+        {"AAA0BBB,59/0,300/0", 2024, 1709164800, 1729983600},    // day 59 counts 29 February
+        {"NZST-12NZDT,M9.5.0,M4.1.0/3", 2026, 1790431200, 1775311200},
     };
-    const std::string v1 = header('\0') + std::string(25, 'x');
-    const std::string v2 = header('2') + std::string(25, 'x') + header('2') + std::string(29, 'x') + "\nCET-1\n";
-    const auto whole = [](const std::string& b, std::size_t size) {
-        return adconv::is_whole_zone_file(reinterpret_cast<const unsigned char*>(b.data()), size);
-    };
-    EXPECT_TRUE(whole(v1, v1.size()));
-    EXPECT_TRUE(whole(v2, v2.size()));
-    EXPECT_TRUE(whole(v2.substr(0, v2.size() - 6) + "\n", v2.size() - 5));  // an empty rule
-    for (std::size_t cut : {0, 4, 43, 44, 60, 68, 69, 112, 140, 142, 145}) {
-        EXPECT_FALSE(whole(v2, cut)) << cut;
-        EXPECT_TRUE(cut >= v1.size() || !whole(v1, cut)) << cut;
+    for (const auto& c : cases) {
+        adconv::TzRule rule;
+        ASSERT_TRUE(adconv::parse_tz_rule(c.tz, rule)) << c.tz;
+        EXPECT_EQ(adconv::rule_change(rule, c.year, true), c.to_summer) << c.tz;
+        EXPECT_EQ(adconv::rule_change(rule, c.year, false), c.back) << c.tz;
     }
-    EXPECT_FALSE(whole("TZjf" + v1.substr(4), v1.size()));
+    // Summer time all year: no change at the new year, an hour apart all through it.
+    adconv::TzRule all_year;
+    ASSERT_TRUE(adconv::parse_tz_rule("EST5EDT,0/0,J365/25", all_year));
+    const adconv::ZoneModel model = adconv::zone_model(all_year);
+    adconv::LocalTimeText times(model);
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(cached_text(times, static_cast<std::uint32_t>(1767222000 + k * 3600)).substr(11, 2),
+                  k < 5 ? std::to_string(19 + k) : "0" + std::to_string(k - 5))
+            << k;
 }
+
+#ifndef _WIN32
+// This machine's zone files, whole and damaged: each damage is refused,
+// saying what is wrong, before the C library reads it.
+TEST(time_zone, zone_files_whole_and_damaged)
+{
+    std::string berlin;
+    try {
+        berlin = adconv_test::read_file("/usr/share/zoneinfo/Europe/Berlin");
+    } catch (const std::exception&) {
+        GTEST_SKIP() << "no Europe/Berlin here";
+    }
+    const auto read = [](const std::string& b) {
+        adconv::ZoneFile zone;
+        const char* why = adconv::read_zone_file(reinterpret_cast<const unsigned char*>(b.data()), b.size(), zone);
+        return std::string(why != nullptr ? why : "");
+    };
+    ASSERT_EQ(read(berlin), "");
+    const auto be32 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(berlin[at]) << 24 |
+                                        static_cast<unsigned char>(berlin[at + 1]) << 16 |
+                                        static_cast<unsigned char>(berlin[at + 2]) << 8 |
+                                        static_cast<unsigned char>(berlin[at + 3]));
+    };
+    // The second part, with 64-bit times: its header and where its tables start.
+    const std::size_t v1 = 44 + be32(32) * 5 + be32(36) * 6 + be32(40) + be32(28) * 8 + be32(24) + be32(20);
+    const std::size_t times = be32(v1 + 32), types = be32(v1 + 36);
+    const std::size_t index = v1 + 44 + times * 8, type = index + times;
+    const auto damaged = [&](std::size_t at, char byte) {
+        std::string b = berlin;
+        b[at] = byte;
+        return read(b);
+    };
+    EXPECT_NE(damaged(type + 4, 2), "") << "summer-time flag 2";
+    EXPECT_NE(damaged(index, static_cast<char>(types)), "") << "type index past the types";
+    EXPECT_NE(damaged(type + 5, static_cast<char>(100)), "") << "name index past the names";
+    EXPECT_NE(damaged(4, '5'), "") << "version 5";
+    EXPECT_NE(damaged(berlin.size() - 3, 'x'), "") << "closing rule";
+    std::string no_types = berlin;
+    for (std::size_t at : {std::size_t{36}, v1 + 36})
+        no_types[at] = no_types[at + 1] = no_types[at + 2] = no_types[at + 3] = 0;
+    EXPECT_NE(read(no_types), "") << "no types";
+    for (std::size_t cut : {std::size_t{0}, std::size_t{43}, std::size_t{44}, v1, v1 + 44, index, berlin.size() - 1})
+        EXPECT_NE(read(berlin.substr(0, cut)), "") << "cut at " << cut;
+    EXPECT_NE(read(berlin + "x"), "") << "a byte after the rule";
+}
+#endif

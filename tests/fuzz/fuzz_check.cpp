@@ -8,6 +8,7 @@
 
 #include "row_oracle.h"
 #include "table_file.h"
+#include "time_zone.h"
 
 namespace adconv_fuzz {
 
@@ -30,14 +31,19 @@ const char* current_zone = nullptr;
 
 }  // namespace
 
-void select_zone(std::uint8_t selector)
+const adconv::ZoneModel& select_zone(std::uint8_t selector)
 {
+    static adconv::ZoneModel model;
     char* zone = kZones[selector % (sizeof kZones / sizeof kZones[0])];
     if (zone != current_zone) {
         putenv(zone);
-        tzset();
+        if (const char* refusal = adconv::load_time_zone(model)) {
+            std::fprintf(stderr, "%s\n", refusal);
+            std::abort();
+        }
         current_zone = zone;
     }
+    return model;
 }
 
 adconv::sampleRecord record_from(const std::uint8_t* bytes)

@@ -7,12 +7,13 @@
 #include <cstdint>
 
 #include "sample_record.h"
+#include "zone_model.h"
 
 namespace adconv_fuzz {
 
 // Sets TZ to one of a fixed set of zones chosen by `selector`, if it is
-// not the zone in force already.
-void select_zone(std::uint8_t selector);
+// not the zone in force already, and returns it as adconv loads it.
+const adconv::ZoneModel& select_zone(std::uint8_t selector);
 
 // Copies kRecordSize bytes into a record.
 adconv::sampleRecord record_from(const std::uint8_t* bytes);

@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    adconv_fuzz::select_zone(data[0]);
-    adconv::LocalTimeText times;
+    adconv::LocalTimeText times(adconv_fuzz::select_zone(data[0]));
     const adconv::ValueField* values = adconv::value_fields();
     char row[adconv::kRowSize];
     for (std::size_t at = 1; size - at >= adconv::kRecordSize; at += adconv::kRecordSize) {

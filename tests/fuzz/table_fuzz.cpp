@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    adconv_fuzz::select_zone(data[0]);
+    const adconv::ZoneModel& zone = adconv_fuzz::select_zone(data[0]);
     std::vector<unsigned char> input(data + 1, data + size);
     // fmemopen may refuse an empty buffer; /dev/null is the empty input.
     std::FILE* in = input.empty() ? std::fopen("/dev/null", "rb") : fmemopen(input.data(), input.size(), "rb");
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* out = std::fopen(table_path().c_str(), "wb");
     if (out == nullptr)
         fail("cannot create the table");
-    adconv::TableFile table(out, *rows);
+    adconv::TableFile table(out, *rows, zone);
     table.write_header();
     const adconv::ConvertResult result = adconv::convert_records(in, *block, table);
     std::fclose(in);

@@ -1,0 +1,53 @@
+// A POSIX TZ rule, "std offset [dst [offset] [,start[/time],end[/time]]]":
+// its names, its offsets and the dates of its changes, as a TZ value or the
+// closing rule of a zone file gives them.
+#ifndef ADCONV_TZ_RULE_H
+#define ADCONV_TZ_RULE_H
+
+#include <cstdint>
+#include <string>
+
+namespace adconv {
+
+// A change date: Jn (day 1-365, 29 February never counted), n (day 0-365,
+// counted) or Mm.w.d (day d, 0 for Sunday, of week w, 5 for the last, of
+// month m), at `time` seconds past the local midnight (-167 to 167 hours).
+struct RuleDate {
+    enum Kind { kJulian, kZeroBased, kMonthWeekDay } kind = kJulian;
+    int month = 0;
+    int week = 0;
+    int day = 0;
+    std::int32_t time = 7200;
+};
+
+struct TzRule {
+    std::string std_name;
+    std::string dst_name;  // empty: no summer time
+    std::int32_t std_east = 0;  // seconds east of UTC: a rule writes them west
+    std::int32_t dst_east = 0;
+    bool has_dates = false;  // a summer time without dates gets another zone's
+    RuleDate start;          // to summer time, at local standard time
+    RuleDate end;            // back, at local summer time
+};
+
+// Reads the whole of `text` as a rule, numbers with leading zeros too;
+// false where any part does not read.
+bool parse_tz_rule(const char* text, TzRule& rule);
+
+// The stamp (seconds since 1970 UTC) at which the rule changes to summer
+// time (`to_summer`) or back in `year`.
+std::int64_t rule_change(const TzRule& rule, std::int64_t year, bool to_summer);
+
+// How the Windows runtime reads a TZ value: three letters, the hours west
+// of UTC as [+|-]hh[:mm[:ss]], and an optional summer-time name, which
+// always gets the United States' dates.
+enum class TzForm {
+    kAsWritten,
+    kOtherZonesDates,  // a summer-time name that gets the United States' dates
+    kMisread,          // in part, or not at all
+};
+TzForm windows_tz_form(const char* tz);
+
+}  // namespace adconv
+
+#endif

@@ -1,0 +1,42 @@
+// Local time in one zone, for every stamp of 32 bits: the offset from UTC,
+// leap seconds counted, from each change on. Built from a zone file or a
+// rule before the table is touched, and used for every row.
+#ifndef ADCONV_ZONE_MODEL_H
+#define ADCONV_ZONE_MODEL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tz_rule.h"
+#include "zone_file.h"
+
+namespace adconv {
+
+constexpr std::int64_t kLastStamp = 0xFFFFFFFF;
+
+struct ZoneModel {
+    struct Change {
+        std::int64_t at;       // the first stamp of the change
+        std::int32_t offset;   // local time is the stamp plus this
+        bool leap_second;      // `at` itself reads as second 60 of the minute before
+    };
+    std::vector<Change> changes;        // in time order, the first at stamp 0
+    std::vector<std::int64_t> instants;  // where the zone's data changes anything, in stamp range
+    // No model: the platform is asked for every stamp (Windows, whose
+    // runtime takes the system's zone from the system, not from files).
+    bool ask_platform = false;
+    // The last stamp the platform has a local time for: kLastStamp, or less
+    // where time_t is 32 bits.
+    std::int64_t last_stamp = kLastStamp;
+
+    // The change in force at t, from 0 to kLastStamp.
+    std::size_t change_at(std::int64_t t) const;
+};
+
+ZoneModel zone_model(const ZoneFile& file);
+ZoneModel zone_model(const TzRule& rule);
+
+}  // namespace adconv
+
+#endif
