@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -247,7 +249,9 @@ TEST(cli, time_zone_comes_from_tz)
         {"Asia/Kathmandu", 1774746000u, "03/29/2026 06:45:00"},
         {":Europe/Berlin", 1774746000u, "03/29/2026 03:00:00"},
         {"/usr/share/zoneinfo/Europe/Berlin", 1774746000u, "03/29/2026 03:00:00"},
+#if defined(__GLIBC__) || !defined(__linux__)  // musl reads a name without '/' as a rule
         {"PST8PDT", 1774746000u, "03/28/2026 18:00:00"},  // a zone file, not a rule without dates
+#endif
         {"<+0330>-3:30", 1774746000u, "03/29/2026 04:30:00"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},
         {"CET-1CEST,M003.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},  // leading zeros
@@ -283,7 +287,9 @@ TEST(cli, time_zone_comes_from_tz)
         {"CET-1CEST", 0, nullptr, other_dates},
         {"AEST-10AEDT", 0, nullptr, other_dates},
         {"CET-1CEST,", 0, nullptr, other_dates},
+#if defined(__GLIBC__) || !defined(__linux__)
         {"Europe", 0, nullptr, "/usr/share/zoneinfo/Europe" + not_regular},
+#endif
         {"/dev/stdin", 0, nullptr, "/dev/stdin" + not_regular},
         {cut, 0, nullptr, cut + not_whole + "it ends before the data its header counts\n"},
         {flag, 0, nullptr, flag + not_whole + "a local time type has an offset, summer-time flag or name out of range\n"},
@@ -393,7 +399,7 @@ TEST(cli, read_error_is_reported)
     TempDir dir;
     const auto r = run_adconv(dir.path(), {"/proc/self/mem"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "/proc/self/mem: Input/output error\n");
+    EXPECT_EQ(r.err, "/proc/self/mem: " + std::string(std::strerror(EIO)) + "\n");
     EXPECT_EQ(r.out, summary(0, "/proc/self/mem"));
     EXPECT_EQ(read_file(dir / "adtable"), kHeader);  // what was converted is kept
 

@@ -21,7 +21,7 @@ std::string record_bytes(std::uint32_t rtc, const Counts& counts);
 adconv::sampleRecord make_record(std::uint32_t rtc, const Counts& counts);
 
 // Sets TZ (or unsets it for nullptr) for this process and loads it as
-// adconv does; throws where adconv would refuse it.
+// adconv does; throws where adconv would refuse it, except on Windows.
 const adconv::ZoneModel& set_tz(const char* tz);
 
 // Seconds since 1970-01-01 00:00:00 of the fields taken as UTC.

@@ -236,7 +236,11 @@ TEST(time_text, random_repeated_and_backward_stamps)
 // between the marker and the time at the same second as the platform.
 TEST(time_text, cached_equals_platform_where_local_time_begins)
 {
+#ifdef _WIN32
     const adconv::ZoneModel& model = set_tz("PST8PDT");
+#else
+    const adconv::ZoneModel& model = set_tz("America/Los_Angeles");
+#endif
     for (std::int64_t start : {0, 28700}) {
         adconv::LocalTimeText forward(model);
         for (std::int64_t t = start; t <= 29000; ++t)
@@ -271,9 +275,13 @@ TEST(time_text, summer_time_of_a_minute_or_less)
 // A zone whose data counts leap seconds shows 23:59:60.
 TEST(time_text, leap_second_zone)
 {
-    const adconv::ZoneModel& model = set_tz("right/UTC");
-    if (platform_text(1483228826) != "12/31/2016 23:59:60")
+    if (!std::filesystem::exists("/usr/share/zoneinfo/right/UTC"))
         GTEST_SKIP() << "no leap-second zone data here";
+#if defined(__linux__) && !defined(__GLIBC__)
+    GTEST_SKIP() << "musl counts no leap seconds: right/UTC is refused";
+#endif
+    const adconv::ZoneModel& model = set_tz("right/UTC");
+    ASSERT_EQ(platform_text(1483228826), "12/31/2016 23:59:60");
     for (std::int64_t start = 1483228800; start <= 1483228826; ++start) {
         adconv::LocalTimeText times(model);
         for (std::int64_t t = start; t <= 1483228830; ++t)
@@ -293,6 +301,12 @@ TEST(time_zone, every_installed_zone_agrees_with_the_c_library)
         const std::string path = it->path().string();
         if (!it->is_regular_file() || adconv_test::read_file(path).compare(0, 4, "TZif") != 0)
             continue;
+#if defined(__linux__) && !defined(__GLIBC__)
+        // musl counts no leap seconds, and reads these as UTC from where
+        // their leap-second table expires: refused there.
+        if (path.find("/right/") != std::string::npos)
+            continue;
+#endif
         ++zones;
         EXPECT_NO_THROW(set_tz(path.c_str())) << path;
     }
