@@ -1,6 +1,7 @@
 // Times adconv against the plain reference converter and against writing
 // the same number of bytes with no conversion, in one run:
-//   adconv_bench [records] [runs]
+//   adconv_bench [records] [runs] [another adconv]
+// Another adconv, an earlier build say, is timed in the same turns.
 // Each scenario makes its sample file, then runs the three programs in
 // turn, `runs` times, each in a fresh folder with no old table to truncate
 // and after the same warm-up,
@@ -124,6 +125,7 @@ int main(int argc, char* argv[])
 {
     const long records = argc > 1 ? std::atol(argv[1]) : 1000000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+    const char* other = argc > 3 ? argv[3] : nullptr;
     const fs::path work = fs::temp_directory_path() / ("adconv-bench-" + std::to_string(getpid()));
     fs::create_directories(work);
     const long long table_bytes = 119 + 149LL * records;
@@ -146,10 +148,17 @@ int main(int argc, char* argv[])
 
         // Paired: the three programs take turns, so a slow moment of the
         // machine touches all of them alike.
-        std::vector<double> ta, tr, tw;
-        long pa = 0, pr = 0, pw = 0;
+        std::vector<double> ta, to, tr, tw;
+        long pa = 0, po = 0, pr = 0, pw = 0;
         for (int i = 0; i < runs; ++i) {
             pa = std::max(pa, measure({ADCONV_BINARY, input.string()}, work, sc.tz, 1, ta).peak_kib);
+            if (other != nullptr) {
+                fs::rename(work / "run" / "adtable", work / "ours");
+                po = std::max(po, measure({other, input.string()}, work, sc.tz, 1, to).peak_kib);
+                if (i == 0 && !same_bytes(work / "ours", work / "run" / "adtable"))
+                    identical = false;
+                fs::remove(work / "ours");
+            }
             fs::rename(work / "run" / "adtable", work / "ours");
             pr = std::max(pr, measure({ADCONV_REFERENCE, input.string()}, work, sc.tz, 1, tr).peak_kib);
             if (i == 0 && !same_bytes(work / "ours", work / "run" / "adtable"))
@@ -163,9 +172,14 @@ int main(int argc, char* argv[])
                         static_cast<double>(records) / s, table_mb / s, static_cast<double>(peak) / 1024);
         };
         line(sc.name, "adconv", a, pa);
+        if (other != nullptr)
+            line("", "other", median(to), po);
         line("", "reference", r, pr);
         line("", "write only", w, pw);
-        std::printf("%-38s reference/adconv %.1fx, adconv/write-only %.2fx\n\n", "", r / a, a / w);
+        std::printf("%-38s reference/adconv %.1fx, adconv/write-only %.2fx", "", r / a, a / w);
+        if (other != nullptr)
+            std::printf(", other/adconv %.2fx", median(to) / a);
+        std::printf("\n\n");
     }
 
     // Memory must not grow with the input.
@@ -176,7 +190,8 @@ int main(int argc, char* argv[])
     const long peak_big = measure({ADCONV_BINARY, big.string()}, work, "Europe/Berlin", 1, tb).peak_kib;
     std::printf("peak RSS of adconv: %.1f MiB for %ld records, %.1f MiB for %ld records\n",
                 static_cast<double>(peak_small) / 1024, records, static_cast<double>(peak_big) / 1024, 4 * records);
-    std::printf("tables identical to the reference's: %s\n", identical ? "yes" : "NO");
+    std::printf("tables identical to the reference's%s: %s\n", other != nullptr ? " and the other's" : "",
+                identical ? "yes" : "NO");
     fs::remove_all(work);
     return identical ? 0 : 1;
 }

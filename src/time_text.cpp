@@ -81,7 +81,9 @@ void LocalTimeText::format_general(std::int64_t t, char* out)
         const std::size_t i = zone_.change_at(t);
         const ZoneModel::Change& change = zone_.changes[i];
         span_begin_ = change.at;
+        // The span ends where the platform's local time does, too.
         span_end_ = i + 1 < zone_.changes.size() ? zone_.changes[i + 1].at : kLastStamp + 1;
+        span_end_ = span_end_ <= zone_.last_stamp ? span_end_ : zone_.last_stamp + 1;
         offset_ = change.offset;
         leap_second_ = change.leap_second;
         text_valid_ = false;
