@@ -3,28 +3,38 @@
 #include <cerrno>
 
 #include "messages.h"
+#include "platform.h"
 
 namespace adconv {
 
-ConvertResult convert_records(std::FILE* in, InputBlock& block, TableFile& table)
+namespace {
+
+// Records are read a block at a time: one fread a record costs about as
+// much as making its row. 4096 records are 144 KiB, too large for the stack.
+constexpr std::size_t kBlockRecords = 4096;
+sampleRecord block[kBlockRecords];
+
+}  // namespace
+
+int convert_records(std::FILE* in, const ZoneModel& zone, TableFile& table)
 {
-    ConvertResult result;
-    for (;;) {
-        errno = 0;
-        const std::size_t got = std::fread(block.records, 1, sizeof block.records, in);
-        // fread keeps reading until the block is full, so a short block is
-        // the end of the data or an error: the bytes past its last whole
-        // record are a trailing piece, never the start of one more.
-        const bool last_block = got < sizeof block.records;
-        const int read_error = last_block && !std::feof(in) ? last_error() : 0;
-        result.records += static_cast<std::int64_t>(table.write_rows(block.records, got / kRecordSize));
-        if (table.failed())
-            return result;  // a table that lost rows is not read on for
-        if (last_block) {
-            result.read_error = read_error;
-            return result;
+    LocalTimeText times(zone);
+    const ValueField* values = value_fields();
+    errno = 0;
+    // A stop signal ends the run between blocks, and cuts short a read
+    // that waits on a pipe.
+    for (std::size_t got = kBlockRecords; got == kBlockRecords && stop_signal() == 0;) {
+        // A short block is the end of the data or an error: a piece past
+        // its last whole record is never the start of one more.
+        got = std::fread(block, sizeof block[0], kBlockRecords, in);
+        for (std::size_t i = 0; i < got; ++i) {
+            char* row = table.add_row();
+            if (row == nullptr)
+                return 0;
+            format_row(block[i], times, values, row);
         }
     }
+    return std::ferror(in) && stop_signal() == 0 ? last_error() : 0;
 }
 
 }  // namespace adconv

@@ -1,70 +1,45 @@
 // adconv: converts a binary sample file into the table file "adtable".
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "convert.h"
 #include "messages.h"
 #include "platform.h"
-#include "table_file.h"
 #include "time_zone.h"
 
-using adconv::say;
-using adconv::warnc;
-using adconv::warnx;
+using namespace adconv;  // this file only wires adconv's parts
 
 enum ExitStatus { kConverted = 0, kFailed = 1, kTableIncomplete = 255 };
-// All of adconv's large memory, made once for the run and not on the stack.
-static adconv::InputBlock input_block;
-static adconv::RowBuffer row_buffer;
 
-static const char kHelp[] =
-    "Usage: adconv FILE\n"
-    "Converts the sample file FILE (36-byte records: a time stamp and sixteen 16-bit\n"
-    "readings of two converters, ad1 and ad2) into the tab-separated table adtable\n"
-    "in the current folder, one row per record with its local date and time (from\n"
-    "TZ, or the system's time zone) and the readings scaled so full scale reads 2.5,\n"
-    "then says how many records it converted. One file per run: the README shows\n"
-    "a loop for many. The manual (man adconv; adconv.txt on Windows) has the rest.";
-
-// Answers --help or --version, the only options, and returns the exit
-// status; -1 where the argument is a file name.
-static int answer_option(const char* arg)
+// The emptied table, or the outcome that says why it cannot be had, said.
+static TableOpening open_table_or_say(std::FILE* ifp, const char* filename)
 {
-    const char* answer = std::strcmp(arg, "--help") == 0      ? kHelp
-                         : std::strcmp(arg, "--version") == 0 ? "adconv " ADCONV_VERSION
-                                                              : nullptr;
-    if (answer == nullptr)
-        return -1;
-    if (say("%s", answer))
-        return kConverted;
-    warnc(adconv::last_error(), "stdout");
-    return kFailed;
-}
-
-// The emptied table, or nullptr once the reason it cannot be had is said.
-static std::FILE* open_table(std::FILE* ifp, const char* filename)
-{
-    const adconv::TableOpening opened = adconv::open_table(adconv::kTableName, ifp);
+    const TableOpening opened = open_table(kTableName, ifp);
     switch (opened.outcome) {
-    case adconv::TableOpening::kOpened:
-        return opened.fp;
-    case adconv::TableOpening::kHeld:
-        warnx("%s: %s; left untouched", adconv::kTableName, adconv::kTableHeldBy);
+    case TableOpening::kOpened:
+        return opened;
+    case TableOpening::kHeld:
+        warnx("%s: %s; left untouched", kTableName, kTableHeldBy);
         break;
-    case adconv::TableOpening::kIsInput:
+    case TableOpening::kIsInput:
         warnx("%s: input file is the table file", filename);
         break;
-    case adconv::TableOpening::kFailed:
-        warnc(opened.error, "%s", adconv::kTableName);
+    case TableOpening::kIsStandardOutput:
+        warnx("%s: standard output is the table file; left untouched", kTableName);
+        break;
+    case TableOpening::kIsStandardError:  // so the line goes to standard output
+        say("%s: standard error is the table file; left untouched", kTableName);
+        break;
+    case TableOpening::kFailed:
+        warnc(opened.error, "%s", kTableName);
         break;
     }
-    return nullptr;
+    return opened;
 }
 
 int main(int argc, char* argv[])
 {
-    if (!adconv::reserve_standard_streams())
+    if (!reserve_standard_streams())
         return kFailed;  // nowhere safe to say so
     if (argc < 2) {
         warnx("Usage: %s filename", argc > 0 ? argv[0] : "adconv");
@@ -73,44 +48,52 @@ int main(int argc, char* argv[])
     if (const int status = argc == 2 ? answer_option(argv[1]) : -1; status >= 0)
         return status;
     if (argc > 2)
-        warnx("adconv: %d more arguments ignored; it converts one file per run (the README shows a loop for many)",
-              argc - 2);
+        warnx("adconv: %d more argument%s ignored; it converts one file per run (the README shows a loop for many)",
+              argc - 2, argc == 3 ? "" : "s");
     const char* filename = argv[1];
-    // Refused before the table is touched: an input that cannot be read, a
-    // TZ that this system would misread, a table another run is writing,
-    // and the table itself under any name.
-    std::FILE* ifp = adconv::open_input(filename);
+    // Refused before the table is touched: an input that cannot be read, a TZ that would
+    // not give this system's times, a table another run is writing or that is a stream.
+    std::FILE* ifp = open_input(filename);
     if (ifp == nullptr) {
-        if (const char* note = adconv::input_name_note(filename))
+        const int error = errno;  // -h, say, is no option of adconv's but a name
+        const char* note = filename[0] == '-' && error == ENOENT
+                               ? "no such file; adconv takes the name of a sample file (adconv --help says more)"
+                               : input_name_note(filename);
+        if (note != nullptr)
             warnx("%s: %s", filename, note);
         else
-            warnc(errno, "%s", filename);
+            warnc(error, "%s", filename);
         return kFailed;
     }
-    adconv::ZoneModel zone;
-    if (const char* refusal = adconv::load_time_zone(zone)) {
+    ZoneModel zone;
+    if (const char* refusal = load_time_zone(zone)) {
         warnx("%s", refusal);
         return kFailed;
     }
-    std::FILE* ofp = open_table(ifp, filename);
-    if (ofp == nullptr)
+    catch_signals();
+    const TableOpening opened = open_table_or_say(ifp, filename);
+    if (opened.outcome != TableOpening::kOpened)
         return kFailed;
-    std::setvbuf(ifp, nullptr, _IONBF, 0);  // blocks are read straight into place
-    adconv::TableFile table(ofp, row_buffer, zone);
-    table.write_header();
-    const adconv::ConvertResult result = adconv::convert_records(ifp, input_block, table);
+    static RowBuffer row_buffer;  // 1 MiB, not on the stack
+    TableFile table(opened.fp, opened.regular, row_buffer);
+    const int read_error = convert_records(ifp, zone, table);
     std::fclose(ifp);
-    if (result.read_error != 0)
-        warnc(result.read_error, "%s", filename);
+    if (read_error != 0)
+        warnc(read_error, "%s", filename);
     const bool table_written = table.close();
     if (!table_written)
-        warnc(table.error(), "%s", adconv::kTableName);
+        warnc(table.error(), "%s", kTableName);
+    const long long records = table.rows();  // whole rows only
+    const int stopped_by = stop_signal();
+    if (stopped_by != 0)
+        warnx("adconv: interrupted; %s holds the rows of the first %lld records", kTableName, records);
     // Printed after a failure too: it counts the records whose rows the table took.
-    const bool summary_written =
-        say("%lld records converted from file %s", static_cast<long long>(result.records), filename);
+    const bool summary_written = say("%lld records converted from file %s", records, filename);
     if (!summary_written)
-        warnc(adconv::last_error(), "stdout");
+        warnc(last_error(), "stdout");
+    if (stopped_by != 0)
+        end_by_signal(stopped_by);
     if (!table_written)
         return kTableIncomplete;
-    return summary_written && result.read_error == 0 ? kConverted : kFailed;
+    return summary_written && read_error == 0 ? kConverted : kFailed;
 }

@@ -66,15 +66,34 @@ const char* input_name_note(const char* path);
 
 // Opens the table and empties it, in one step: it is created if absent,
 // held against every other run until it is closed, compared with the open
-// input, and emptied only once held and known not to be the input. Where
-// the file system keeps no locks (some network mounts) it is opened
-// without one. A folder fails with EISDIR on every system.
+// input and with standard output and error, and emptied only once held and
+// known to be none of them. A regular file is held by a lock that only a
+// process able to write it can take; where the file system keeps no locks
+// (some network mounts) it is opened without one. A device or pipe is
+// neither held nor emptied. A folder fails with EISDIR on every system.
 struct TableOpening {
-    enum Outcome { kOpened, kHeld, kIsInput, kFailed } outcome;
+    enum Outcome { kOpened, kHeld, kIsInput, kIsStandardOutput, kIsStandardError, kFailed } outcome;
     std::FILE* fp;  // kOpened: the empty table, for binary writing
+    bool regular;   // kOpened: a regular file, which can be cut back
     int error;      // kFailed: errno
 };
 TableOpening open_table(const char* path, std::FILE* input);
+
+// Writes all `size` bytes straight to the stream's file; false, with errno
+// set, when a write fails. `written` gets the bytes the file took.
+bool write_all(std::FILE* stream, const char* bytes, std::size_t size, std::size_t& written);
+
+// Cuts the regular file open as `stream` back to `size` bytes.
+bool cut_file(std::FILE* stream, std::uint64_t size);
+
+// From here on, a write that would raise SIGPIPE or SIGXFSZ fails with
+// EPIPE or EFBIG instead, and SIGINT, SIGTERM and SIGHUP (Ctrl-C and
+// Ctrl-Break on Windows) only set what stop_signal() returns.
+void catch_signals();
+// The stop signal caught, or 0.
+int stop_signal();
+// Ends the process by that signal, as if it had not been caught.
+[[noreturn]] void end_by_signal(int signal);
 
 // Who may be holding a table that open_table() found held.
 extern const char kTableHeldBy[];

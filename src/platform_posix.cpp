@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 
 #include "file_id.h"
@@ -49,7 +51,33 @@ TableOpening table_failed(int fd, int error)
 {
     if (fd >= 0)
         close(fd);
-    return {TableOpening::kFailed, nullptr, error};
+    return {TableOpening::kFailed, nullptr, false, error};
+}
+
+// Takes the run's hold on the table: false where another run has it. An
+// open-file-description write lock where the system has one, which only a
+// process that opened the table for writing can take; flock otherwise.
+// Any other failure (ENOLCK, EOPNOTSUPP...) means a file system without
+// locks, where the run goes on as it did before there were any.
+bool hold(int fd)
+{
+#ifdef F_OFD_SETLK
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;  // from 0, length 0: the whole file, however long
+    if (fcntl(fd, F_OFD_SETLK, &lock) == 0)
+        return true;
+    if (errno != EINVAL)
+        return errno != EAGAIN && errno != EACCES;
+#endif
+    return flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+}
+
+volatile std::sig_atomic_t caught_signal = 0;
+
+void on_stop_signal(int signal)
+{
+    caught_signal = signal;
 }
 
 }  // namespace
@@ -156,27 +184,82 @@ TableOpening open_table(const char* path, std::FILE* input)
     const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0)
         return table_failed(fd, errno);
-    // Any other failure (ENOLCK, EOPNOTSUPP...) means a file system without
-    // locks, where the run goes on as it did before there were any.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        close(fd);
-        return {TableOpening::kHeld, nullptr, 0};
-    }
-    struct stat table, in;
+    struct stat table;
     if (fstat(fd, &table) != 0)
         return table_failed(fd, errno);
-    // Compared as two open files, so the table cannot be swapped for the
-    // input between the check and the emptying.
-    if (fstat(fileno(input), &in) == 0 && same_file_id(file_id(table), file_id(in))) {
+    const bool regular = S_ISREG(table.st_mode);
+    if (regular && !hold(fd)) {
         close(fd);
-        return {TableOpening::kIsInput, nullptr, 0};
+        return {TableOpening::kHeld, nullptr, false, 0};
     }
-    if (S_ISREG(table.st_mode) && ftruncate(fd, 0) != 0)
-        return table_failed(fd, errno);  // a device or pipe is left as it is
+    // Compared as open files, so the table cannot be swapped for one of
+    // them between the check and the emptying.
+    const TableOpening::Outcome outcomes[] = {TableOpening::kIsInput, TableOpening::kIsStandardOutput,
+                                              TableOpening::kIsStandardError};
+    const int others[] = {fileno(input), 1, 2};
+    for (int i = 0; i < 3; ++i) {
+        struct stat other;
+        // A stream that is the same device as the table does it no harm.
+        if ((i == 0 || regular) && fstat(others[i], &other) == 0 && same_file_id(file_id(table), file_id(other))) {
+            close(fd);
+            return {outcomes[i], nullptr, false, 0};
+        }
+    }
+    if (regular && ftruncate(fd, 0) != 0)
+        return table_failed(fd, errno);
     std::FILE* fp = fdopen(fd, "wb");
     if (fp == nullptr)
         return table_failed(fd, errno);
-    return {TableOpening::kOpened, fp, 0};
+    return {TableOpening::kOpened, fp, regular, 0};
+}
+
+bool write_all(std::FILE* stream, const char* bytes, std::size_t size, std::size_t& written)
+{
+    written = 0;
+    while (written < size) {
+        const ssize_t n = write(fileno(stream), bytes + written, size - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errno = n < 0 ? errno : EIO;
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool cut_file(std::FILE* stream, std::uint64_t size)
+{
+    return ftruncate(fileno(stream), static_cast<off_t>(size)) == 0;
+}
+
+void catch_signals()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct sigaction action {};
+    action.sa_handler = on_stop_signal;
+    action.sa_flags = 0;  // not restarted: a read that waits on a pipe ends
+    sigemptyset(&action.sa_mask);
+    // A signal ignored from the start stays ignored, as nohup wants.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
+}
+
+int stop_signal()
+{
+    return caught_signal;
+}
+
+void end_by_signal(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);  // were it blocked
 }
 
 bool is_terminal(std::FILE* stream)

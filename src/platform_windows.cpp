@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>  // _doserrno
 #include <cstring>
@@ -91,7 +92,14 @@ bool same_file(HANDLE a, HANDLE b)
 TableOpening table_failed(int fd, int error)
 {
     _close(fd);
-    return {TableOpening::kFailed, nullptr, error};
+    return {TableOpening::kFailed, nullptr, false, error};
+}
+
+volatile std::sig_atomic_t caught_signal = 0;
+
+void on_stop_signal(int signal)
+{
+    caught_signal = signal;
 }
 
 }  // namespace
@@ -141,7 +149,7 @@ SmallFile read_small_file(const char* path, unsigned char* bytes, std::size_t ca
         result = {SmallFile::kRead, 0, static_cast<std::uint64_t>(st.st_size)};
         const std::size_t wanted = result.size < capacity ? static_cast<std::size_t>(result.size) : capacity;
         if (std::fread(bytes, 1, wanted, fp) != wanted)
-            result = {SmallFile::kFailed, errno != 0 ? errno : EIO, 0};
+            result = {SmallFile::kFailed, EIO, 0};  // shorter than the size it gave
     }
     std::fclose(fp);
     return result;
@@ -173,21 +181,69 @@ TableOpening open_table(const char* path, std::FILE* input)
     if (fd < 0) {
         const unsigned long error = _doserrno;
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-            return {TableOpening::kHeld, nullptr, 0};
-        return {TableOpening::kFailed, nullptr, errno == EACCES && is_folder(path) ? EISDIR : errno};
+            return {TableOpening::kHeld, nullptr, false, 0};
+        return {TableOpening::kFailed, nullptr, false, errno == EACCES && is_folder(path) ? EISDIR : errno};
     }
     const HANDLE h = handle_of(fd);
-    if (same_file(h, handle_of(_fileno(input)))) {
-        _close(fd);
-        return {TableOpening::kIsInput, nullptr, 0};
+    const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+    const TableOpening::Outcome outcomes[] = {TableOpening::kIsInput, TableOpening::kIsStandardOutput,
+                                              TableOpening::kIsStandardError};
+    const int others[] = {_fileno(input), 1, 2};
+    for (int i = 0; i < 3; ++i) {
+        // A stream that is the same device as the table does it no harm.
+        if ((i == 0 || disk) && same_file(h, handle_of(others[i]))) {
+            _close(fd);
+            return {outcomes[i], nullptr, false, 0};
+        }
     }
     // A device is left as it is; a new descriptor stands at offset 0.
-    if (GetFileType(h) == FILE_TYPE_DISK && _chsize(fd, 0) != 0)
+    if (disk && _chsize_s(fd, 0) != 0)
         return table_failed(fd, errno);
     std::FILE* fp = _fdopen(fd, "wb");
     if (fp == nullptr)
         return table_failed(fd, errno);
-    return {TableOpening::kOpened, fp, 0};
+    return {TableOpening::kOpened, fp, disk, 0};
+}
+
+bool write_all(std::FILE* stream, const char* bytes, std::size_t size, std::size_t& written)
+{
+    written = 0;
+    while (written < size) {
+        // At most 1 GiB a call, which an unsigned count surely takes.
+        const std::size_t part = size - written < (1u << 30) ? size - written : (1u << 30);
+        const int n = _write(_fileno(stream), bytes + written, static_cast<unsigned>(part));
+        if (n <= 0) {
+            errno = n < 0 ? errno : ENOSPC;  // nothing taken and no error: a full disk
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool cut_file(std::FILE* stream, std::uint64_t size)
+{
+    return _chsize_s(_fileno(stream), static_cast<long long>(size)) == 0;
+}
+
+void catch_signals()
+{
+    // Ctrl-C and Ctrl-Break; the runtime calls the handler on a thread of
+    // its own, and the record loop stops at the next row.
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGBREAK, on_stop_signal);
+}
+
+int stop_signal()
+{
+    return caught_signal;
+}
+
+void end_by_signal(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(3);  // the runtime's own status for an unhandled Ctrl-C
 }
 
 bool is_terminal(std::FILE* stream)

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "messages.h"
+#include "platform.h"
 
 namespace adconv {
 
@@ -17,11 +18,12 @@ void format_row(const sampleRecord& record, LocalTimeText& times, const ValueFie
     p[1] = '\n';
 }
 
-TableFile::TableFile(std::FILE* fp, RowBuffer& buffer, const ZoneModel& zone)
-    : fp_(fp), times_(zone), values_(value_fields()), buffer_(buffer)
+TableFile::TableFile(std::FILE* fp, bool regular, RowBuffer& buffer) : fp_(fp), regular_(regular), buffer_(buffer)
 {
     // Blocks go straight to the file; a second buffer would only copy them.
     std::setvbuf(fp_, nullptr, _IONBF, 0);
+    std::memcpy(buffer_.bytes, kHeader, kHeaderSize);
+    used_ = kHeaderSize;
 }
 
 TableFile::~TableFile()
@@ -30,67 +32,39 @@ TableFile::~TableFile()
         std::fclose(fp_);
 }
 
-void TableFile::write_header()
+bool TableFile::flush()
 {
-    put(kHeader, kHeaderSize);
-}
-
-std::size_t TableFile::write_rows(const sampleRecord* records, std::size_t count)
-{
+    if (error_ != 0)
+        return false;
     std::size_t taken = 0;
-    while (count > 0 && !failed()) {
-        const std::size_t room = (sizeof buffer_.bytes - used_) / kRowSize;
-        if (room == 0) {
-            flush();
-            continue;
-        }
-        const std::size_t n = room < count ? room : count;
-        char* out = buffer_.bytes + used_;
-        for (std::size_t i = 0; i < n; ++i, out += kRowSize)
-            format_row(records[i], times_, values_, out);
-        used_ += n * kRowSize;
-        records += n;
-        count -= n;
-        taken += n;
-    }
-    return taken;
-}
-
-void TableFile::put(const char* bytes, std::size_t size)
-{
-    if (sizeof buffer_.bytes - used_ < size)
-        flush();
-    std::memcpy(buffer_.bytes + used_, bytes, size);
-    used_ += size;
-}
-
-void TableFile::flush()
-{
-    if (used_ > 0 && !failed()) {
-        errno = 0;
-        if (std::fwrite(buffer_.bytes, 1, used_, fp_) != used_)
-            fail(last_error());
-    }
+    const bool whole = write_all(fp_, buffer_.bytes, used_, taken);
+    written_ += taken;
     used_ = 0;
+    if (whole)
+        return true;
+    error_ = last_error();
+    // No part of a row stays behind: the file ends with its last whole row.
+    if (regular_)
+        cut_file(fp_, written_ < kHeaderSize ? 0 : kHeaderSize + static_cast<std::uint64_t>(rows()) * kRowSize);
+    return false;
 }
 
 bool TableFile::close()
 {
     if (fp_ == nullptr)
-        return !failed();
+        return error_ == 0;
     flush();
     std::FILE* fp = fp_;
     fp_ = nullptr;
     errno = 0;
-    if (std::fclose(fp) != 0)
-        fail(last_error());
-    return !failed();
+    if (std::fclose(fp) != 0 && error_ == 0)
+        error_ = last_error();
+    return error_ == 0;
 }
 
-void TableFile::fail(int error)
+std::int64_t TableFile::rows() const
 {
-    if (error_ == 0)
-        error_ = error;
+    return written_ < kHeaderSize ? 0 : static_cast<std::int64_t>((written_ - kHeaderSize) / kRowSize);
 }
 
 }  // namespace adconv

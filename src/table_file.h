@@ -5,6 +5,7 @@
 #define ADCONV_TABLE_FILE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "sample_record.h"
@@ -36,43 +37,49 @@ struct RowBuffer {
     char bytes[kRows * kRowSize];
 };
 
-// Rows are gathered in the buffer and written in whole blocks. After the
-// first failed write nothing more is written or formatted; the failure is
+// The table file: the header and whole rows, gathered in the buffer and
+// written in blocks. After the first failed write nothing more is written;
+// a regular file is cut back to its last whole row, and the failure is
 // kept for the caller to report once.
 class TableFile {
 public:
-    // Writes to `fp`, opened for binary writing, which the table now owns
-    // and closes; `buffer` and `zone` must outlive the table.
-    TableFile(std::FILE* fp, RowBuffer& buffer, const ZoneModel& zone);
+    // Writes the header, then the rows, to `fp`, opened for binary writing,
+    // which the table now owns and closes; `regular`: a file that can be cut
+    // back. `buffer` must outlive the table.
+    TableFile(std::FILE* fp, bool regular, RowBuffer& buffer);
     // Closes a table that was not closed, dropping the rows still in the
     // buffer: a table given up on is not completed. Call close() to keep them.
     ~TableFile();
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
 
-    void write_header();
-    // Returns how many of the records' rows the table took: all of them,
-    // unless a write failed, which ends the table's writing.
-    std::size_t write_rows(const sampleRecord* records, std::size_t count);
+    // Room for one more row at the end of the buffer, to be filled before
+    // the next call; nullptr once a write failed.
+    char* add_row()
+    {
+        if (sizeof buffer_.bytes - used_ < kRowSize && !flush())
+            return nullptr;
+        used_ += kRowSize;
+        return buffer_.bytes + used_ - kRowSize;
+    }
     // Writes out what is buffered and closes; false when that or any
     // earlier write failed.
     bool close();
 
-    bool failed() const { return error_ != 0; }
+    // The whole rows the file took.
+    std::int64_t rows() const;
     // errno of the first failure, 0 if none.
     int error() const { return error_; }
 
 private:
-    void put(const char* bytes, std::size_t size);
-    void flush();
-    void fail(int error);
+    bool flush();
 
     std::FILE* fp_;
-    LocalTimeText times_;
-    const ValueField* values_;
-    std::size_t used_ = 0;
-    int error_ = 0;
+    bool regular_;
     RowBuffer& buffer_;
+    std::size_t used_ = 0;
+    std::uint64_t written_ = 0;  // bytes the file took
+    int error_ = 0;
 };
 
 }  // namespace adconv

@@ -74,34 +74,29 @@ TEST(table_file, rows_match_plain_formatting)
 
 TEST(table_file, writes_header_and_rows_in_blocks)
 {
-    const adconv::ZoneModel& utc = set_tz("UTC");
+    adconv::LocalTimeText times(set_tz("UTC"));
     adconv_test::TempDir dir;
     const std::string path = dir / "table";
     const auto buffer = std::make_unique<adconv::RowBuffer>();
     std::FILE* fp = std::fopen(path.c_str(), "wb");
     ASSERT_NE(fp, nullptr);
-    adconv::TableFile table(fp, *buffer, utc);
-    table.write_header();
+    adconv::TableFile table(fp, true, *buffer);
     std::string expected = adconv_test::kPlainHeader;
-    // Runs of 1000 rows, one of which fills the buffer part way through.
+    // One and a half buffers: the header shifts every block's end into a row.
     const std::size_t rows = adconv::RowBuffer::kRows * 3 / 2;
-    const std::size_t run = 1000;
-    static_assert(adconv::RowBuffer::kRows % run != 0, "a run must cross the end of the buffer");
-    std::vector<adconv::sampleRecord> records;
     Counts c{};
     for (std::size_t i = 0; i < rows; ++i) {
         c[i % 16] = static_cast<unsigned>(i * 7919) & 0xFFFF;
         const std::uint32_t t = static_cast<std::uint32_t>(i * 7);
-        records.push_back(make_record(t, c));
         expected += plain_row(t, c);
+        char* row = table.add_row();
+        ASSERT_NE(row, nullptr);
+        adconv::format_row(make_record(t, c), times, adconv::value_fields(), row);
     }
-    for (std::size_t i = 0; i < rows; i += run)
-        table.write_rows(&records[i], std::min(run, rows - i));
     ASSERT_TRUE(table.close());
     EXPECT_EQ(table.error(), 0);
-    const std::string written = adconv_test::read_file(path);
-    EXPECT_EQ(written.size(), 119u + 149u * rows);
-    EXPECT_EQ(written, expected);
+    EXPECT_EQ(table.rows(), static_cast<std::int64_t>(rows));
+    EXPECT_EQ(adconv_test::read_file(path), expected);
 }
 
 #ifndef _WIN32
@@ -113,15 +108,16 @@ TEST(table_file, keeps_the_first_write_failure)
     const auto buffer = std::make_unique<adconv::RowBuffer>();
     std::FILE* fp = std::fopen("/dev/full", "wb");
     ASSERT_NE(fp, nullptr);
-    adconv::TableFile table(fp, *buffer, set_tz("UTC"));
-    table.write_header();
-    // Enough rows to fill the buffer: the first block fails, no later one is tried.
-    const std::vector<adconv::sampleRecord> records(adconv::RowBuffer::kRows * 2, make_record(0, {}));
-    table.write_rows(records.data(), records.size());
-    EXPECT_TRUE(table.failed());
+    adconv::TableFile table(fp, false, *buffer);
+    // Rows until the first block fails; no later one is tried.
+    std::size_t taken = 0;
+    while (taken < 2 * adconv::RowBuffer::kRows && table.add_row() != nullptr)
+        ++taken;
+    EXPECT_EQ(taken, adconv::RowBuffer::kRows - 1);  // the header took a row's room
     EXPECT_EQ(table.error(), ENOSPC);
     EXPECT_FALSE(table.close());
     EXPECT_EQ(table.error(), ENOSPC);
+    EXPECT_EQ(table.rows(), 0);
 }
 
 TEST(convert, passes_on_a_read_error)
@@ -130,15 +126,13 @@ TEST(convert, passes_on_a_read_error)
     std::FILE* in = std::fopen(dir.path().c_str(), "rb");
     ASSERT_NE(in, nullptr);
     const auto rows = std::make_unique<adconv::RowBuffer>();
-    const auto block = std::make_unique<adconv::InputBlock>();
     std::FILE* out = std::fopen((dir / "table").c_str(), "wb");
     ASSERT_NE(out, nullptr);
-    adconv::TableFile table(out, *rows, set_tz("UTC"));
-    const adconv::ConvertResult r = adconv::convert_records(in, *block, table);
+    adconv::TableFile table(out, true, *rows);
+    EXPECT_EQ(adconv::convert_records(in, set_tz("UTC"), table), EISDIR);
     std::fclose(in);
-    EXPECT_EQ(r.read_error, EISDIR);
-    EXPECT_EQ(r.records, 0);
     EXPECT_TRUE(table.close());
+    EXPECT_EQ(table.rows(), 0);
 }
 #endif
 

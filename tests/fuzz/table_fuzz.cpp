@@ -47,19 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("cannot open the input buffer");
 
     const auto rows = std::make_unique<adconv::RowBuffer>();
-    const auto block = std::make_unique<adconv::InputBlock>();
     std::FILE* out = std::fopen(table_path().c_str(), "wb");
     if (out == nullptr)
         fail("cannot create the table");
-    adconv::TableFile table(out, *rows, zone);
-    table.write_header();
-    const adconv::ConvertResult result = adconv::convert_records(in, *block, table);
+    adconv::TableFile table(out, true, *rows);
+    const int read_error = adconv::convert_records(in, zone, table);
     std::fclose(in);
     if (!table.close())
         fail("table not written");
 
     const std::size_t records = (size - 1) / adconv::kRecordSize;
-    if (result.read_error != 0 || result.records != static_cast<std::int64_t>(records))
+    if (read_error != 0 || table.rows() != static_cast<std::int64_t>(records))
         fail("wrong record count or a read error");
     std::ifstream written(table_path(), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
