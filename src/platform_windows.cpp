@@ -95,6 +95,23 @@ TableOpening table_failed(int fd, int error)
     return {TableOpening::kFailed, nullptr, false, error};
 }
 
+// Who holds a table that others may not write: our own standard output
+// or error, when a shell has redirected it there, or another program.
+TableOpening::Outcome held_outcome(const char* path)
+{
+    const HANDLE h = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    TableOpening::Outcome outcome = TableOpening::kHeld;
+    if (h != INVALID_HANDLE_VALUE) {
+        if (same_file(h, handle_of(1)))
+            outcome = TableOpening::kIsStandardOutput;
+        else if (same_file(h, handle_of(2)))
+            outcome = TableOpening::kIsStandardError;
+        CloseHandle(h);
+    }
+    return outcome;
+}
+
 volatile std::sig_atomic_t caught_signal = 0;
 
 void on_stop_signal(int signal)
@@ -181,7 +198,7 @@ TableOpening open_table(const char* path, std::FILE* input)
     if (fd < 0) {
         const unsigned long error = _doserrno;
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-            return {TableOpening::kHeld, nullptr, false, 0};
+            return {held_outcome(path), nullptr, false, 0};
         return {TableOpening::kFailed, nullptr, false, errno == EACCES && is_folder(path) ? EISDIR : errno};
     }
     const HANDLE h = handle_of(fd);
@@ -211,9 +228,20 @@ bool write_all(std::FILE* stream, const char* bytes, std::size_t size, std::size
     while (written < size) {
         // At most 1 GiB a call, which an unsigned count surely takes.
         const std::size_t part = size - written < (1u << 30) ? size - written : (1u << 30);
-        const int n = _write(_fileno(stream), bytes + written, static_cast<unsigned>(part));
+        const int fd = _fileno(stream);
+        const long long before = _telli64(fd);
+        const int n = _write(fd, bytes + written, static_cast<unsigned>(part));
         if (n <= 0) {
-            errno = n < 0 ? errno : ENOSPC;  // nothing taken and no error: a full disk
+            // A call that failed part way has still written part, as the
+            // file's position says, and its error may not say why: the
+            // call for the rest does.
+            const int error = n < 0 ? errno : ENOSPC;  // nothing taken and no error: a full disk
+            const long long after = _telli64(fd);
+            if (before >= 0 && after > before) {
+                written += static_cast<std::size_t>(after - before);
+                continue;
+            }
+            errno = error;
             return false;
         }
         written += static_cast<std::size_t>(n);

@@ -127,5 +127,35 @@ if [ "$got" = 1 ] && grep -q '^adtable: another run is writing it' "$work/err" &
 else
   failed=$((failed + 1)); echo "FAIL lock: second run's status $got, $(cat "$work/err"); first run: $(cat "$work/out")"
 fi
+# check NAME PROBLEM: counts the case, passed where PROBLEM is empty.
+check() {
+  if [ -z "$2" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1: $2"; fi
+}
+# Standard output into the table, as cmd redirects it (wine gives a Unix
+# shell's redirect no file identity): refused, the table as it was.
+dir=$work/case-stdout
+mkdir "$dir" && printf 'keep me' >"$dir/adtable" && cp "$in/y2038.bin" "$dir/in.bin"
+(cd "$dir" && TZ=UTC0 "$wine" cmd /c "$winexe in.bin >> adtable" 2>"$work/err")
+got=$?
+printf 'adtable: standard output is the table file; left untouched\r\n' >"$work/want-err"
+check stdout-is-table "$([ "$got" = 1 ] && cmp -s "$work/err" "$work/want-err" && [ "$(cat "$dir/adtable")" = "keep me" ] ||
+  echo "status $got, $(cat "$work/err"), adtable: $(head -c 40 "$dir/adtable")")"
+# A disk that fills up (a 64 KiB tmpfs, where this user may mount one): the
+# table ends with its last whole row, which the summary counts.
+dir=$work/case-full
+mkdir "$dir"
+if mount -t tmpfs -o size=64k tmpfs "$dir" 2>/dev/null; then
+  for i in $(seq 40); do cat "$src/examples/sample.bin"; done >"$work/many.bin"
+  (cd "$dir" && TZ=UTC0 "$wine" "$exe" "$work/many.bin" >"$work/out" 2>"$work/err")
+  got=$?
+  size=$(wc -c <"$dir/adtable")
+  rows=$(( (size - 119) / 149 ))
+  printf 'adtable: No space left on device\r\n' >"$work/want-err"
+  printf '%s records converted from file %s\r\n' "$rows" "$work/many.bin" >"$work/want-out"
+  check disk-full "$([ "$got" = 255 ] && [ $((119 + 149 * rows)) = "$size" ] && [ "$rows" -gt 0 ] &&
+    cmp -s "$work/err" "$work/want-err" && cmp -s "$work/out" "$work/want-out" ||
+    echo "status $got, $size bytes, $(cat "$work/out" "$work/err")")"
+  umount "$dir"
+fi
 echo "windows_cli ($locale): ${passed:-0} passed, ${failed:-0} failed"
 [ "${failed:-0}" -eq 0 ] && [ "${passed:-0}" -gt 0 ]
