@@ -14,7 +14,9 @@ if(WIN32)
   # manual as text, both with Windows line ends.
   install(TARGETS adconv RUNTIME DESTINATION .)
   configure_file(packaging/windows-readme.txt ${PROJECT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${PROJECT_BINARY_DIR}/README.txt LICENSE DESTINATION .)
+  configure_file(LICENSE ${PROJECT_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
+  install(FILES ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION . RENAME LICENSE)
   find_program(ADCONV_GROFF groff)
   if(ADCONV_GROFF)
     execute_process(COMMAND ${ADCONV_GROFF} -man -Tascii -P-cbou -rWI=1 ${PROJECT_BINARY_DIR}/adconv.1

@@ -24,10 +24,12 @@ if [ "$mode" = zip ]; then
   for f in adconv.exe README.txt LICENSE adconv.txt; do
     [ -f "$out"/unzipped/*/$f ] || { echo "$f is missing from $(basename "$zip")"; exit 1; }
   done
-  # The guide is for Notepad: CR LF line ends throughout.
+  # The texts are for Notepad: CR LF line ends throughout.
   guide=$(ls "$out"/unzipped/*/README.txt)
-  [ "$(tr -cd '\r' <"$guide" | wc -c)" -eq "$(tr -cd '\n' <"$guide" | wc -c)" ] ||
-    { echo "README.txt has lines without CR LF"; exit 1; }
+  for text in "$guide" "$out"/unzipped/*/LICENSE "$out"/unzipped/*/adconv.txt; do
+    [ "$(tr -cd '\r' <"$text" | wc -c)" -eq "$(tr -cd '\n' <"$text" | wc -c)" ] ||
+      { echo "$(basename "$text") has lines without CR LF"; exit 1; }
+  done
   # Both texts are for Windows users: no Unix tool, path or package.
   ! grep -nE 'flock|xargs|apt-get|Debian|/dev/|/usr/|awk|gnuplot|Linux|POSIX' "$guide" "$out"/unzipped/*/adconv.txt ||
     { echo "the zip's texts hold what applies to Unix only"; exit 1; }
@@ -37,7 +39,7 @@ if [ "$mode" = zip ]; then
   exe=$(ls "$out"/unzipped/*/adconv.exe)
   "$objdump" -p "$exe" | grep -q 'Entry: ID: 0x000018' && grep -aq '<activeCodePage' "$exe" ||
     { echo "adconv.exe carries no manifest with its code page"; exit 1; }
-  echo "$(basename "$zip") holds adconv.exe with its manifest, README.txt (CR LF), LICENSE and adconv.txt"
+  echo "$(basename "$zip") holds adconv.exe with its manifest, README.txt, LICENSE and adconv.txt (CR LF)"
   exit 0
 fi
 

@@ -3,9 +3,10 @@
 # that follows a "<!-- recipe: NAME -->" line), with the built adconv first
 # on PATH: the one-at-a-time loop and the parallel one on 20 files, whose
 # tables must agree (the loop takes .BIN too, and ends non-zero on a
-# folder among the files), then awk, pandas and gnuplot on a table that holds a
-# placeholder row. pandas and gnuplot are skipped, with a word, where they
-# are not installed.
+# folder among the files, and the parallel one ends 0 on none), then awk,
+# pandas, gnuplot and the spreadsheet (LibreOffice, under a German and a US
+# locale) on a table that holds a placeholder row. pandas, gnuplot and
+# LibreOffice are skipped, with a word, where they are not installed.
 # Usage: recipe_check.sh README ADCONV MAKE_SAMPLES
 readme=$1 adconv=$2 make_samples=$3
 work=$(mktemp -d)
@@ -23,7 +24,7 @@ recipe() {  # NAME: the block's lines
 check() {  # NAME CONDITION: counts the recipe as passed or failed
   if eval "$2"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $1"; fi
 }
-for name in loop parallel awk pandas gnuplot; do
+for name in loop parallel awk pandas gnuplot spreadsheet; do
   [ -n "$(recipe "$name")" ] || { echo "FAIL the README has no recipe named $name"; exit 1; }
 done
 
@@ -46,6 +47,10 @@ same=yes
 for t in "$work/parallel"/*.tsv; do cmp -s "$t" "$work/loop/${t##*/}" || same=no; done
 [ "$(ls "$work/parallel"/*.tsv | wc -l)" = 20 ] || same=no
 check parallel '[ "$status" = 0 ] && [ "$same" = yes ] && [ ! -e "$work/parallel/adtable" ]'
+mkdir "$work/parallel-upper" "$work/parallel-none" && cp "$work/files/run 1.bin" "$work/parallel-upper/RUN 1.BIN"
+(cd "$work/parallel-upper" && sh -c "$(recipe parallel)") && (cd "$work/parallel-none" && sh -c "$(recipe parallel)")
+status=$?
+check parallel-upper-and-none '[ "$status" = 0 ] && [ -e "$work/parallel-upper/RUN 1.tsv" ]'
 
 # A table whose first row has no local time, as Windows writes for some stamps.
 cd "$work/table" && adconv "$work/files/run 1.bin" >/dev/null || exit 1
@@ -73,6 +78,35 @@ if command -v gnuplot >/dev/null 2>&1; then
   [ -s gnuplot.err ] && cat gnuplot.err
 else
   echo "gnuplot: skipped (apt-get install gnuplot-nox)"
+fi
+for python in python3 /usr/bin/python3; do
+  "$python" -c 'import openpyxl' 2>/dev/null && break
+  python=
+done
+if command -v soffice >/dev/null 2>&1 && [ -n "$python" ] && command -v localedef >/dev/null 2>&1; then
+  cat >workbook.py <<'PYTHON'
+import datetime, openpyxl
+rows = [line.rstrip("\r\n").split("\t") for line in open("adtable", newline="")][2:]
+cells = list(openpyxl.load_workbook("adtable.xlsx").active.iter_rows(min_row=2, values_only=True))
+assert len(cells) == len(rows), (len(cells), len(rows))
+for text, got in zip(rows, cells):
+    if text[0].startswith("??"):
+        assert got[0] == text[0], got[0]
+    else:
+        assert got[0] == datetime.datetime.strptime(text[0], "%m/%d/%Y %H:%M:%S"), (text[0], got[0])
+    for t, v in zip(text[1:], got[1:]):
+        assert isinstance(v, (int, float)) and abs(v - float(t)) < 1e-9, (t, v)
+PYTHON
+  mkdir "$work/locales" "$work/home"
+  for locale in de_DE en_US; do
+    localedef -i $locale -f UTF-8 "$work/locales/$locale.UTF-8" 2>/dev/null
+    rm -f adtable.xlsx
+    (export LOCPATH=$work/locales LC_ALL=$locale.UTF-8 LANG=$locale.UTF-8 HOME=$work/home
+     sh -e -c "$(recipe spreadsheet)" >/dev/null 2>&1)
+    check "spreadsheet ($locale)" '[ -e "$work/locales/$locale.UTF-8" ] && "$python" workbook.py'
+  done
+else
+  echo "spreadsheet: skipped (apt-get install locales python3-openpyxl; apt-get install --no-install-recommends libreoffice-calc-nogui)"
 fi
 echo "recipes: ${passed:-0} passed, ${failed:-0} failed"
 [ "${failed:-0}" -eq 0 ]
