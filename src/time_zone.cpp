@@ -38,7 +38,7 @@ bool same_letters(const std::string& a, const std::string& b)
     return true;
 }
 
-// Where the settings lead: a zone file's bytes, a rule, or UTC.
+// How a refusal names the settings, and what they led to.
 struct Source {
     std::string setting;  // "TZ=VALUE" or "TZ unset"
     std::string what;     // "the rule", or the zone file's path
