@@ -269,19 +269,8 @@ bool is_terminal(std::FILE* stream)
 
 bool write_line(std::FILE* stream, const char* text, std::size_t size)
 {
-    if (std::fflush(stream) != 0)
-        return false;
-    const int fd = fileno(stream);
-    while (size > 0) {
-        const ssize_t n = write(fd, text, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        text += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    std::size_t written = 0;
+    return std::fflush(stream) == 0 && write_all(stream, text, size, written);
 }
 
 }  // namespace adconv

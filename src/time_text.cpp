@@ -70,7 +70,7 @@ void platform_text(std::int64_t t, char* out)
 
 void LocalTimeText::format_general(std::int64_t t, char* out)
 {
-    if (zone_.ask_platform || t > zone_.last_stamp) {
+    if (zone_.ask_platform || t > kLastLocalStamp) {
         if (zone_.ask_platform)
             platform_text(t, out);
         else
@@ -83,7 +83,7 @@ void LocalTimeText::format_general(std::int64_t t, char* out)
         span_begin_ = change.at;
         // The span ends where the platform's local time does, too.
         span_end_ = i + 1 < zone_.changes.size() ? zone_.changes[i + 1].at : kLastStamp + 1;
-        span_end_ = span_end_ <= zone_.last_stamp ? span_end_ : zone_.last_stamp + 1;
+        span_end_ = span_end_ <= kLastLocalStamp ? span_end_ : kLastLocalStamp + 1;
         offset_ = change.offset;
         leap_second_ = change.leap_second;
         text_valid_ = false;

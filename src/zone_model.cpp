@@ -1,8 +1,6 @@
 #include "zone_model.h"
 
 #include <algorithm>
-#include <ctime>
-#include <limits>
 
 namespace adconv {
 
@@ -36,8 +34,6 @@ Changes rule_changes(const TzRule& rule, std::int32_t& first)
 ZoneModel build(std::int32_t first, const Changes& changes, const std::vector<ZoneFile::Leap>& leaps)
 {
     ZoneModel model;
-    if (std::numeric_limits<std::time_t>::max() < kLastStamp)
-        model.last_stamp = static_cast<std::int64_t>(std::numeric_limits<std::time_t>::max());
     std::size_t c = 0, l = 0;
     std::int32_t east = first;
     std::int64_t correction = 0;

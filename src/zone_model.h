@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
+#include <limits>
 #include <vector>
 
 #include "tz_rule.h"
@@ -14,6 +16,11 @@
 namespace adconv {
 
 constexpr std::int64_t kLastStamp = 0xFFFFFFFF;
+// The last stamp the platform has a local time for: kLastStamp, or less
+// where time_t is 32 bits.
+constexpr std::int64_t kLastLocalStamp = std::numeric_limits<std::time_t>::max() < kLastStamp
+                                             ? static_cast<std::int64_t>(std::numeric_limits<std::time_t>::max())
+                                             : kLastStamp;
 
 struct ZoneModel {
     struct Change {
@@ -26,9 +33,6 @@ struct ZoneModel {
     // No model: the platform is asked for every stamp (Windows, whose
     // runtime takes the system's zone from the system, not from files).
     bool ask_platform = false;
-    // The last stamp the platform has a local time for: kLastStamp, or less
-    // where time_t is 32 bits.
-    std::int64_t last_stamp = kLastStamp;
 
     // The change in force at t, from 0 to kLastStamp.
     std::size_t change_at(std::int64_t t) const;
