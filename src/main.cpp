@@ -31,7 +31,10 @@ static TableOpening open_table_or_say(std::FILE* ifp, const char* filename)
         say("%s: standard error is the table file; left untouched", kTableName);
         break;
     case TableOpening::kFailed:
-        warnc(opened.error, "%s", kTableName);
+        if (stop_signal() != 0 && opened.error == EINTR)  // while a FIFO waited for its reader
+            warnx("adconv: interrupted; %s left untouched", kTableName);
+        else
+            warnc(opened.error, "%s", kTableName);
         break;
     }
     return opened;
@@ -72,8 +75,11 @@ int main(int argc, char* argv[])
     }
     catch_signals();
     const TableOpening opened = open_table_or_say(ifp, filename);
-    if (opened.outcome != TableOpening::kOpened)
+    if (opened.outcome != TableOpening::kOpened) {
+        if (stop_signal() != 0)
+            end_by_signal(stop_signal());
         return kFailed;
+    }
     static RowBuffer row_buffer;  // 1 MiB, not on the stack
     TableFile table(opened.fp, opened.regular, row_buffer);
     const int read_error = convert_records(ifp, zone, table);
@@ -81,18 +87,26 @@ int main(int argc, char* argv[])
     if (read_error != 0)
         warnc(read_error, "%s", filename);
     const bool table_written = table.close();
-    if (!table_written)
+    // A write that a stop signal cut short is no failure of the table's.
+    if (!table_written && !(stop_signal() != 0 && table.error() == EINTR))
         warnc(table.error(), "%s", kTableName);
     const long long records = table.rows();  // whole rows only
-    const int stopped_by = stop_signal();
-    if (stopped_by != 0)
+    const auto say_interrupted = [&] {
         warnx("adconv: interrupted; %s holds the rows of the first %lld records", kTableName, records);
+    };
+    const bool stopped_in_run = stop_signal() != 0;
+    if (stopped_in_run)
+        say_interrupted();
     // Printed after a failure too: it counts the records whose rows the table took.
     const bool summary_written = say("%lld records converted from file %s", records, filename);
-    if (!summary_written)
+    const int stopped_by = stop_signal();  // perhaps while the summary waited on a pipe
+    if (!summary_written && !(stopped_by != 0 && last_error() == EINTR))
         warnc(last_error(), "stdout");
-    if (stopped_by != 0)
+    if (stopped_by != 0) {
+        if (!stopped_in_run)
+            say_interrupted();
         end_by_signal(stopped_by);
+    }
     if (!table_written)
         return kTableIncomplete;
     return summary_written && read_error == 0 ? kConverted : kFailed;

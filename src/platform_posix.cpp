@@ -180,8 +180,12 @@ const char* input_name_note(const char*)
 
 TableOpening open_table(const char* path, std::FILE* input)
 {
-    // Not O_TRUNC: the table is emptied only once it is held.
-    const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    // Not O_TRUNC: the table is emptied only once it is held. A FIFO opens
+    // once it has a reader; a stop signal ends the wait.
+    int fd = -1;
+    do
+        fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    while (fd < 0 && errno == EINTR && caught_signal == 0);
     if (fd < 0)
         return table_failed(fd, errno);
     struct stat table;
@@ -197,10 +201,13 @@ TableOpening open_table(const char* path, std::FILE* input)
     const TableOpening::Outcome outcomes[] = {TableOpening::kIsInput, TableOpening::kIsStandardOutput,
                                               TableOpening::kIsStandardError};
     const int others[] = {fileno(input), 1, 2};
+    // A pipe or a terminal is one file too: a line written to it as standard
+    // output would reach the table's reader. A device that only takes bytes
+    // (/dev/null, /dev/full) has no reader.
+    const bool sink = S_ISCHR(table.st_mode) && isatty(fd) == 0;
     for (int i = 0; i < 3; ++i) {
         struct stat other;
-        // A stream that is the same device as the table does it no harm.
-        if ((i == 0 || regular) && fstat(others[i], &other) == 0 && same_file_id(file_id(table), file_id(other))) {
+        if (!sink && fstat(others[i], &other) == 0 && same_file_id(file_id(table), file_id(other))) {
             close(fd);
             return {outcomes[i], nullptr, false, 0};
         }
@@ -218,13 +225,16 @@ bool write_all(std::FILE* stream, const char* bytes, std::size_t size, std::size
     written = 0;
     while (written < size) {
         const ssize_t n = write(fileno(stream), bytes + written, size - written);
-        if (n < 0 && errno == EINTR)
+        // A stop signal ends a write that waits on a pipe: cut short, or
+        // failed with EINTR.
+        const bool stopped = caught_signal != 0 && (n < 0 ? errno == EINTR : static_cast<std::size_t>(n) < size - written);
+        if (n < 0 && errno == EINTR && !stopped)
             continue;
-        if (n <= 0) {
-            errno = n < 0 ? errno : EIO;
+        written += n > 0 ? static_cast<std::size_t>(n) : 0;
+        if (n <= 0 || stopped) {
+            errno = stopped ? EINTR : n < 0 ? errno : EIO;
             return false;
         }
-        written += static_cast<std::size_t>(n);
     }
     return true;
 }

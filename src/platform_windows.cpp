@@ -207,8 +207,9 @@ TableOpening open_table(const char* path, std::FILE* input)
                                               TableOpening::kIsStandardError};
     const int others[] = {_fileno(input), 1, 2};
     for (int i = 0; i < 3; ++i) {
-        // A stream that is the same device as the table does it no harm.
-        if ((i == 0 || disk) && same_file(h, handle_of(others[i]))) {
+        // A pipe is one file too: a line written to it as standard output
+        // would reach the table's reader.
+        if (same_file(h, handle_of(others[i]))) {
             _close(fd);
             return {outcomes[i], nullptr, false, 0};
         }

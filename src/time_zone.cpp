@@ -12,31 +12,30 @@
 #include "calendar.h"
 #include "platform.h"
 #include "time_text.h"
+#include "zone_names.h"
 
 namespace adconv {
 
 namespace {
 
-// The refusal line: the setting, then why.
-char line[8192];
+// A value this long is shown by its start and its length, so that the
+// reason after it still fits a line.
+std::string shown(const std::string& setting)
+{
+    if (setting.size() <= 200)
+        return setting;
+    return setting.substr(0, 100) + "... (" + std::to_string(setting.size() - 3) + " characters)";
+}
 
+// The refusal line: the setting, then why.
 const char* refuse(const std::string& setting, const std::string& why)
 {
-    std::snprintf(line, sizeof line, "%s: %s", setting.c_str(), why.c_str());
-    return line;
+    static std::string line;
+    line = shown(setting) + ": " + why;
+    return line.c_str();
 }
 
 constexpr char kRuleExample[] = "CET-1CEST,M3.5.0,M10.5.0/3";
-
-bool same_letters(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20))
-            return false;
-    return true;
-}
 
 // How a refusal names the settings, and what they led to.
 struct Source {
@@ -47,7 +46,8 @@ struct Source {
 // Zone files are a few KiB; this holds every one in the time-zone database many times over.
 unsigned char bytes[1 << 20];
 
-enum class Found { kRead, kMissing, kRefused };
+// kNotOpened: the file could not be opened otherwise than for not being there.
+enum class Found { kRead, kMissing, kNotOpened, kRefused };
 
 // Reads the zone file at `path` into `zone`.
 Found read_zone(const char* path, const Source& source, ZoneModel& zone, const char*& refusal)
@@ -57,8 +57,10 @@ Found read_zone(const char* path, const Source& source, ZoneModel& zone, const c
         return Found::kMissing;
     if (file.outcome == SmallFile::kNotRegular)
         refusal = refuse(source.setting, std::string(path) + " is not a regular file, so no zone can be loaded from it");
-    else if (file.outcome == SmallFile::kFailed)
+    else if (file.outcome == SmallFile::kFailed) {
         refusal = refuse(source.setting, std::string(path) + ": " + std::strerror(file.error));
+        return Found::kNotOpened;
+    }
     else if (file.size > sizeof bytes)
         refusal = refuse(source.setting, std::string(path) + " is too large for a zone file");
     if (refusal != nullptr)
@@ -86,25 +88,56 @@ std::string hours(std::int32_t seconds)
     return text;
 }
 
-// "at UTC", "5:30 hours ahead of UTC", "1 hour behind UTC".
-std::string place(std::int32_t east, const char* reference)
+// "at UTC", "5:30 hours ahead of UTC", "1 hour behind UTC"; without a
+// reference, "5:30 hours ahead".
+std::string place(std::int32_t east, const std::string& reference)
 {
     if (east == 0)
-        return std::string("at ") + reference;
-    return hours(east) + (east > 0 ? " ahead of " : " behind ") + reference;
+        return "at " + reference;
+    const std::string where = hours(east) + (east > 0 ? " ahead" : " behind");
+    return reference.empty() ? where : where + (east > 0 ? " of " : " ") + reference;
 }
 
-// The rule that means `east`, named for it: <+0530>-5:30.
-std::string rule_for(std::int32_t east)
+// TZ=VALUE, quoted where a shell would read the value otherwise.
+std::string tz_value(const std::string& value)
+{
+    const bool plain = value.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+-:,./_") ==
+                       std::string::npos;
+    return plain ? "TZ=" + value : "TZ='" + value + "'";
+}
+
+// The TZ value that names a zone on this system: musl reads a name
+// without '/' as a rule unless it follows ':'.
+std::string zone_value(const std::string& zone, const TzSystem& system)
+{
+    return (system.names_files_first || zone.find('/') != std::string::npos ? "TZ=" : "TZ=:") + zone;
+}
+
+// How a rule writes the offset `east`: -5:30 for 5:30 hours ahead, +1.
+std::string west_text(std::int32_t east)
 {
     const std::int32_t a = east < 0 ? -east : east;
-    char text[64];
+    char text[32];
     if (a % 3600 == 0)
-        std::snprintf(text, sizeof text, "<%c%02d>%c%d", east < 0 ? '-' : '+', a / 3600, east < 0 ? '+' : '-', a / 3600);
+        std::snprintf(text, sizeof text, "%c%d", east < 0 ? '+' : '-', a / 3600);
     else
-        std::snprintf(text, sizeof text, "<%c%02d%02d>%c%d:%02d", east < 0 ? '-' : '+', a / 3600, a / 60 % 60,
-                      east < 0 ? '+' : '-', a / 3600, a / 60 % 60);
+        std::snprintf(text, sizeof text, "%c%d:%02d", east < 0 ? '+' : '-', a / 3600, a / 60 % 60);
     return text;
+}
+
+// The rule for `east`, named for it: TZ='<+0530>-5:30'. The Windows
+// runtime takes only three letters for a name.
+std::string rule_for(std::int32_t east, bool windows)
+{
+    if (windows)
+        return "TZ=XXX" + west_text(east) + " (with three letters of your own for XXX)";
+    const std::int32_t a = east < 0 ? -east : east;
+    char name[32];
+    if (a % 3600 == 0)
+        std::snprintf(name, sizeof name, "%c%02d", east < 0 ? '-' : '+', a / 3600);
+    else
+        std::snprintf(name, sizeof name, "%c%02d%02d", east < 0 ? '-' : '+', a / 3600, a / 60 % 60);
+    return std::string("TZ='<") + name + ">" + west_text(east) + "'";
 }
 
 // The offset east that a numeric name (+05, -0330, +053000) states, or
@@ -122,97 +155,197 @@ bool numeric_name(const std::string& name, std::int32_t& east)
     const int mm = digits.size() == 2 ? 0 : digits.size() == 4 ? v % 100 : v / 100 % 100;
     const int ss = digits.size() == 6 ? v % 100 : 0;
     east = (name[0] == '-' ? -1 : 1) * (hh * 3600 + mm * 60 + ss);
-    return true;
+    return hh <= 24 && mm < 60 && ss < 60;  // +8288 is a name, not a time
 }
 
-// Why a rule's name contradicts its offset, or empty: a zone named UTC
-// lies at UTC, and one named +0530 at 5:30 hours ahead of it.
-std::string contradiction(const TzRule& rule)
+// The uses of today where there are any, else all.
+std::vector<AbbreviationUse> current(std::vector<AbbreviationUse> uses)
 {
-    const char* const utc_names[] = {"UTC", "GMT", "UT", "Z", "UCT"};
-    const std::int32_t e = rule.std_east;
-    for (const char* utc : utc_names)
-        if (same_letters(rule.std_name, utc) && e != 0)
-            return "a zone named " + rule.std_name + " lies at UTC, but this rule puts it " + place(e, "it") +
-                   " (offsets in TZ count west); for " + hours(e) + (e > 0 ? " behind" : " ahead") + " write TZ='" +
-                   rule_for(-e) + "'";
-    const struct {
-        const std::string& name;
-        std::int32_t east;
-    } names[] = {{rule.std_name, rule.std_east}, {rule.dst_name, rule.dst_east}};
-    for (const auto& n : names) {
+    const auto past = [](const AbbreviationUse& u) { return !u.now; };
+    if (!uses.empty() && uses[0].now)  // today's come first
+        uses.erase(std::remove_if(uses.begin(), uses.end(), past), uses.end());
+    return uses;
+}
+
+struct Named {
+    const std::string& name;
+    std::int32_t east;
+};
+
+// Which of a rule's names (0 standard, 1 summer time) the zone data here
+// use only at other offsets, or -1.
+int misnamed(const TzRule& rule, const std::vector<AbbreviationUse>& all)
+{
+    const Named names[] = {{rule.std_name, rule.std_east}, {rule.dst_name, rule.dst_east}};
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<AbbreviationUse> uses = uses_of(all, names[i].name);
+        const auto at_offset = [&](const AbbreviationUse& u) { return u.east == names[i].east; };
+        if (!uses.empty() && std::none_of(uses.begin(), uses.end(), at_offset))
+            return i;
+    }
+    return -1;
+}
+
+// Why a name of the rule `text` is not used at the offset it gives: the
+// offsets the zone data use it at, and the value meant.
+std::string misnamed_why(const TzRule& rule, int which, const std::string& text,
+                         const std::vector<AbbreviationUse>& all, const TzSystem& system)
+{
+    const Named n = which == 0 ? Named{rule.std_name, rule.std_east} : Named{rule.dst_name, rule.dst_east};
+    const std::vector<AbbreviationUse> uses = uses_of(all, n.name);
+    const std::string wrong = ", but this rule puts it " + place(n.east, "") + " (offsets in TZ count west); ";
+    // Turned, every name at an offset the zone data give it: a sign error.
+    const std::string turned = turned_rule(text.c_str());
+    TzRule meant;
+    if (!turned.empty() && parse_tz_rule(turned.c_str(), meant) && misnamed(meant, all) < 0) {
+        const std::int32_t east = which == 0 ? meant.std_east : meant.dst_east;
+        const auto use = *std::find_if(uses.begin(), uses.end(), [&](const AbbreviationUse& u) { return u.east == east; });
+        const std::string country = country_of(system.zone_folder, use.zone);
+        return n.name + " is " + place(use.east, "UTC") + " here (" + use.zone + ")" + wrong + "for " +
+               (country.empty() ? use.zone : country) + " write " + tz_value(turned) + " or " +
+               zone_value(use.zone, system);
+    }
+    std::vector<AbbreviationUse> shown_uses;
+    for (const AbbreviationUse& u : current(uses)) {
+        const auto same_offset = [&](const AbbreviationUse& s) { return s.east == u.east; };
+        if (shown_uses.size() < 4 && std::none_of(shown_uses.begin(), shown_uses.end(), same_offset))
+            shown_uses.push_back(u);
+    }
+    std::string list;
+    for (std::size_t i = 0; i < shown_uses.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == shown_uses.size() ? " or " : ", ") + place(shown_uses[i].east, "UTC") + " (" +
+                shown_uses[i].zone + ")";
+    return n.name + " is " + list + " here" + wrong + "name the zone, for example " +
+           zone_value(shown_uses[0].zone, system);
+}
+
+// Why a rule's names contradict its offsets, or empty: a zone named UTC
+// lies at UTC, one named +0530 at 5:30 hours ahead of it, and one named
+// IST at an offset the zone data here give IST.
+std::string contradiction(const TzRule& rule, const std::string& text, const TzSystem& system)
+{
+    const bool windows = system.grammar == TzSystem::kWindows;
+    const Named names[] = {{rule.std_name, rule.std_east}, {rule.dst_name, rule.dst_east}};
+    bool lettered = false;
+    for (const Named& n : names) {
         std::int32_t stated = 0;
-        if (numeric_name(n.name, stated) && stated != n.east)
-            return "a zone named " + n.name + " lies " + place(stated, "UTC") + ", but this rule puts it " +
-                   place(n.east, "it") + " (offsets in TZ count west); " +
-                   (stated == 0 ? std::string("for UTC write TZ=UTC0")
-                                : "for " + hours(stated) + (stated > 0 ? " ahead" : " behind") + " write TZ='" +
-                                      rule_for(stated) + "'");
+        const bool utc = is_utc_name(n.name);
+        lettered = lettered || (!utc && !n.name.empty() && n.name[0] != '+' && n.name[0] != '-');
+        if ((!utc && !numeric_name(n.name, stated)) || stated == n.east)
+            continue;
+        const std::string meant = utc           ? "for " + place(-n.east, "") + " write " + rule_for(-n.east, windows)
+                                  : stated == 0 ? std::string("for UTC write TZ=UTC0")
+                                                : "for " + place(stated, "") + " write " + rule_for(stated, windows);
+        return "a zone named " + n.name + " lies " + place(stated, "UTC") + ", but this rule puts it " +
+               place(n.east, "it") + " (offsets in TZ count west); " + meant;
     }
-    return std::string();
+    // The zone data are read only for a name that may be theirs.
+    if (windows || !lettered)
+        return std::string();
+    const std::vector<AbbreviationUse> all = abbreviation_uses(system.zone_folder);
+    const int which = misnamed(rule, all);
+    return which < 0 ? std::string() : misnamed_why(rule, which, text, all, system);
 }
 
-// The zone names the zone folder lists (tzdata.zi, else zone1970.tab).
-std::vector<std::string> listed_zones(const std::string& folder)
+// For "UTC+0530": a name, then hours and minutes without a colon, which a
+// rule reads as 530 hours. Gives the offset east that was meant.
+bool hhmm_offset(const std::string& value, std::string& name, std::int32_t& east)
 {
-    std::vector<std::string> names;
-    for (const char* list : {"tzdata.zi", "zone1970.tab", "zone.tab"}) {
-        const SmallFile file = read_small_file((folder + "/" + list).c_str(), bytes, sizeof bytes - 1);
-        if (file.outcome != SmallFile::kRead)
-            continue;
-        const std::size_t size = file.size < sizeof bytes ? static_cast<std::size_t>(file.size) : sizeof bytes - 1;
-        const std::string text(reinterpret_cast<const char*>(bytes), size);
-        const bool zi = std::strcmp(list, "tzdata.zi") == 0;
-        for (std::size_t at = 0; at < text.size();) {
-            std::size_t end = text.find('\n', at);
-            end = end == std::string::npos ? text.size() : end;
-            std::vector<std::string> words;
-            for (std::size_t w = at; w < end;) {
-                const std::size_t stop = text.find_first_of(" \t\n", w);
-                const std::size_t to = stop == std::string::npos || stop > end ? end : stop;
-                if (to > w)
-                    words.push_back(text.substr(w, to - w));
-                w = to + 1;
-            }
-            // tzdata.zi: "Z name ..." and "L target name"; the tables: "CC coordinates name ...".
-            if (zi && words.size() >= 2 && words[0] == "Z")
-                names.push_back(words[1]);
-            else if (zi && words.size() >= 3 && words[0] == "L")
-                names.push_back(words[2]);
-            else if (!zi && words.size() >= 3 && words[0][0] != '#')
-                names.push_back(words[2]);
-            at = end + 1;
-        }
-        if (!names.empty())
-            break;
-    }
-    return names;
+    const std::size_t sign = value.find_first_of("+-");
+    if (sign == std::string::npos || sign < 3 || value.size() != sign + 5 ||
+        value.find_first_not_of("0123456789", sign + 1) != std::string::npos)
+        return false;
+    name = value.substr(0, sign);
+    if (name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") != std::string::npos)
+        return false;
+    const int hh = std::atoi(value.substr(sign + 1, 2).c_str()), mm = std::atoi(value.substr(sign + 3, 2).c_str());
+    east = (value[sign] == '-' ? -1 : 1) * (hh * 3600 + mm * 60);
+    return hh <= 24 && mm < 60 && east != 0;
+}
+
+// "A, B, C or D", at most `most` of them, and how many more there are.
+std::string one_of(const std::vector<std::string>& names, std::size_t most)
+{
+    std::string list;
+    const std::size_t n = std::min(names.size(), most);
+    for (std::size_t i = 0; i < n; ++i)
+        list += (i == 0 ? "" : i + 1 == n && n == names.size() ? " or " : ", ") + names[i];
+    return names.size() > n ? list + " and " + std::to_string(names.size() - n) + " more" : list;
 }
 
 // Why a name that is neither a zone here nor a rule is refused, with the
-// zones it most likely meant.
-std::string no_such_zone(const std::string& name, const std::string& folder)
+// value it most likely meant.
+std::string no_such_zone(const std::string& name, const TzSystem& system)
 {
+    const std::string folder = system.zone_folder;
+    const std::size_t first = name.find_first_not_of(" \t\r\n"), last_char = name.find_last_not_of(" \t\r\n");
+    if (first != std::string::npos && (first != 0 || last_char + 1 != name.size())) {
+        const std::string trimmed = name.substr(first, last_char + 1 - first);
+        TzRule rule;
+        const std::string path = trimmed[0] == '/' ? trimmed : folder + "/" + trimmed;
+        if (parse_tz_rule(trimmed.c_str(), rule))
+            return "the value has a space or a line break around it; write " + tz_value(trimmed);
+        if (read_small_file(path.c_str(), bytes, 0).outcome == SmallFile::kRead)
+            return "the value has a space or a line break around it; write " + zone_value(trimmed, system);
+    }
+    std::string letters;
+    std::int32_t east = 0;
+    if (hhmm_offset(name, letters, east))
+        return "offsets in TZ are hours and minutes with a colon, counted west; for " + place(east, "UTC") +
+               " write " +
+               (is_utc_name(letters) ? rule_for(east, false) : tz_value(letters + west_text(east)));
     const std::size_t slash = name.rfind('/');
     const std::string last = name.substr(slash == std::string::npos ? 0 : slash + 1);
     std::vector<std::string> like;
     for (const std::string& zone : listed_zones(folder)) {
+        if (zone == name)  // musl, which read it as a rule
+            return "this system reads a name without '/' as a rule; for the zone " + zone + " write " +
+                   zone_value(zone, system);
         const std::size_t s = zone.rfind('/');
-        if (same_letters(zone, name) || same_letters(zone.substr(s == std::string::npos ? 0 : s + 1), last))
-            like.push_back(zone);
+        if (same_name(zone, name) || same_name(zone.substr(s == std::string::npos ? 0 : s + 1), last))
+            like.push_back(zone_value(zone, system).substr(3));
     }
-    if (!like.empty()) {
-        std::string list = like[0];
-        for (std::size_t i = 1; i < like.size() && i < 4; ++i)
-            list += (i + 1 == like.size() || i == 3 ? " or " : ", ") + like[i];
-        return "this system has no such time zone; it has " + list;
+    if (!like.empty())
+        return "this system has no such time zone; it has " + one_of(like, 4);
+    std::vector<std::string> zones;
+    std::int32_t used_at = 0;
+    for (const AbbreviationUse& use : current(uses_of(abbreviation_uses(folder), name))) {
+        if (zones.empty())
+            used_at = use.east;
+        if (std::find(zones.begin(), zones.end(), use.zone) == zones.end())
+            zones.push_back(use.zone);
     }
+    if (!zones.empty())
+        return "an abbreviation names no zone; " + name + " is used by " + one_of(zones, 6) +
+               " here: name one of those, or give a rule (offsets in TZ count west), for example " +
+               tz_value(name + west_text(used_at));
     if (name.size() >= 2 && name.size() <= 6 && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
         return "an abbreviation names no zone (several zones share some); name the zone, for example"
                " Europe/Berlin or Asia/Kolkata (zone files are in " + folder + "), or give a rule, for example " +
                kRuleExample;
     return "this system has no such time zone (zone files are looked for in " + folder + "; a rule reads like " +
            kRuleExample + "); unset TZ for the system's time zone";
+}
+
+// The system's zone, read when TZ is unset (or names it, and it is not
+// there): with no zone set up, UTC, unless a link names a zone that is not
+// installed.
+const char* read_system_zone(const TzSystem& system, const Source& source, ZoneModel& zone)
+{
+    const char* refusal = nullptr;
+    if (read_zone(system.system_zone, source, zone, refusal) != Found::kMissing)
+        return refusal;
+    char target[4096];
+    if (read_link(system.system_zone, target, sizeof target)) {
+        const char* slash = std::strrchr(target, '/');
+        if (!is_utc_name(slash != nullptr ? slash + 1 : target))
+            return refuse(source.setting, std::string(system.system_zone) + " links to " + target +
+                                              ", which is not there: install the time-zone data or set TZ");
+    }
+    TzRule utc;
+    parse_tz_rule("UTC0", utc);
+    zone = zone_model(utc);
+    return nullptr;
 }
 
 // Reads TZ as the C library documents it: unset, the system's zone file;
@@ -222,26 +355,9 @@ const char* read_settings(const TzSystem& system, ZoneModel& zone, Source& sourc
     TzRule utc;
     parse_tz_rule("UTC0", utc);
     const char* tz = std::getenv("TZ");
-    const char* refusal = nullptr;
     if (tz == nullptr) {
         source = {"TZ unset", system.system_zone};
-        if (read_zone(system.system_zone, source, zone, refusal) != Found::kMissing)
-            return refusal;
-        // No zone set up: UTC, unless a link names a zone that is not installed.
-        char target[4096];
-        const char* const utc_names[] = {"UTC", "UCT", "Universal", "Zulu", "GMT", "GMT0", "Greenwich"};
-        if (read_link(system.system_zone, target, sizeof target)) {
-            const char* slash = std::strrchr(target, '/');
-            const char* base = slash != nullptr ? slash + 1 : target;
-            bool names_utc = false;
-            for (const char* u : utc_names)
-                names_utc = names_utc || std::strcmp(base, u) == 0;
-            if (!names_utc)
-                return refuse(source.setting, std::string(system.system_zone) + " links to " + target +
-                                                  ", which is not there: install the time-zone data or set TZ");
-        }
-        zone = zone_model(utc);
-        return nullptr;
+        return read_system_zone(system, source, zone);
     }
     source = {"TZ=" + std::string(tz), "the rule"};
     const std::string name = tz[0] == ':' ? tz + 1 : tz;
@@ -252,11 +368,23 @@ const char* read_settings(const TzSystem& system, ZoneModel& zone, Source& sourc
     const std::size_t comma = name.find(',');
     const bool file_first = system.names_files_first || tz[0] == ':' || name.find('/') < comma;
     const std::string path = name[0] == '/' ? name : std::string(system.zone_folder) + "/" + name;
+    // A lookup that fails (no such file, a name too long, a folder that
+    // cannot be searched) leaves the value to be read as a rule, as the C
+    // library does; only where it is none is the failure said.
+    const char* lookup_failed = nullptr;
     if (file_first && path.size() < 4096) {
         source.what = path;
-        const Found found = read_zone(path.c_str(), source, zone, refusal);
-        if (found != Found::kMissing)
-            return refusal;
+        if (path == system.system_zone)
+            return read_system_zone(system, source, zone);
+        switch (read_zone(path.c_str(), source, zone, lookup_failed)) {
+        case Found::kRead:
+            return nullptr;
+        case Found::kRefused:
+            return lookup_failed;
+        case Found::kMissing:
+        case Found::kNotOpened:
+            break;
+        }
         source.what = "the rule";
     }
     if (name == "UTC" || name == "GMT") {
@@ -265,12 +393,12 @@ const char* read_settings(const TzSystem& system, ZoneModel& zone, Source& sourc
     }
     TzRule rule;
     if (!parse_tz_rule(name.c_str(), rule))
-        return refuse(source.setting, no_such_zone(name, system.zone_folder));
+        return lookup_failed != nullptr ? lookup_failed : refuse(source.setting, no_such_zone(name, system));
     if (!rule.dst_name.empty() && !rule.has_dates)
         return refuse(source.setting,
                       "a summer-time name without its dates gets another zone's dates here; name the zone (for "
                       "example Europe/Berlin) or give the whole rule (for example " + std::string(kRuleExample) + ")");
-    const std::string why = contradiction(rule);
+    const std::string why = contradiction(rule, name, system);
     if (!why.empty())
         return refuse(source.setting, why);
     zone = zone_model(rule);
@@ -333,7 +461,12 @@ const char* load_time_zone(ZoneModel& zone)
         const char* tz = std::getenv("TZ");
         if (tz == nullptr || std::strcmp(tz, "UTC") == 0 || std::strcmp(tz, "GMT") == 0)
             return nullptr;
-        switch (windows_tz_form(tz)) {
+        TzRule rule;
+        const TzForm form = windows_tz_form(tz, &rule);
+        const std::string why = form == TzForm::kMisread ? std::string() : contradiction(rule, tz, system);
+        if (!why.empty())
+            return refuse("TZ=" + std::string(tz), why);
+        switch (form) {
         case TzForm::kAsWritten:
             return nullptr;
         case TzForm::kOtherZonesDates:

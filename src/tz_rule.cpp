@@ -132,7 +132,7 @@ bool parse_tz_rule(const char* p, TzRule& rule)
     }
     if (*p == '\0' || (p[0] == ',' && p[1] == '\0'))
         return true;  // summer time without its dates
-    p = read_date(p + 1, rule.start);
+    p = *p == ',' ? read_date(p + 1, rule.start) : nullptr;
     p = p != nullptr && *p == ',' ? read_date(p + 1, rule.end) : nullptr;
     rule.has_dates = p != nullptr && *p == '\0';
     return rule.has_dates;
@@ -146,8 +146,34 @@ std::int64_t rule_change(const TzRule& rule, std::int64_t year, bool to_summer)
     return day_of(date, year) * kSecondsPerDay + date.time - east;
 }
 
-TzForm windows_tz_form(const char* p)
+std::string turned_rule(const char* p)
 {
+    std::string turned, name;
+    for (int part = 0; part < 2; ++part) {
+        const char* q = read_name(p, name);
+        if (q == nullptr)
+            return std::string();
+        turned.append(p, q);
+        p = q;
+        if (part == 1 && (*p == ',' || *p == '\0'))
+            break;  // summer time an hour ahead of standard time, which turns with it
+        std::int32_t west = 0;
+        q = read_clock(p, 24, west);
+        if (q == nullptr)
+            return std::string();
+        if (west != 0)
+            turned += west > 0 ? "-" : "";
+        turned.append(p + (*p == '+' || *p == '-'), q);
+        p = q;
+        if (*p == '\0')
+            break;
+    }
+    return turned + p;
+}
+
+TzForm windows_tz_form(const char* p, TzRule* rule)
+{
+    const char* name = p;
     for (int i = 0; i < 3; ++i)
         if (!is_letter(*p++))
             return TzForm::kMisread;
@@ -160,6 +186,13 @@ TzForm windows_tz_form(const char* p)
         ++p;
     if (*p != '\0')
         return TzForm::kMisread;
+    if (rule != nullptr) {
+        *rule = TzRule();
+        rule->std_name.assign(name, 3);
+        rule->std_east = -west;
+        rule->dst_name.assign(summer, p);
+        rule->dst_east = rule->std_east + 3600;
+    }
     // Eastern (5 hours west) to Pacific (8), Alaska (9), Hawaii-Aleutian (10).
     const bool united_states = west % 3600 == 0 && west >= 5 * 3600 && west <= 10 * 3600;
     return *summer == '\0' || united_states ? TzForm::kAsWritten : TzForm::kOtherZonesDates;

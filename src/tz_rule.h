@@ -38,6 +38,10 @@ bool parse_tz_rule(const char* text, TzRule& rule);
 // time (`to_summer`) or back in `year`.
 std::int64_t rule_change(const TzRule& rule, std::int64_t year, bool to_summer);
 
+// The rule `text` with the sign of each offset turned, as one who counted
+// east meant it (IST+5:30 becomes IST-5:30); empty where it does not read.
+std::string turned_rule(const char* text);
+
 // How the Windows runtime reads a TZ value: three letters, the hours west
 // of UTC as [+|-]hh[:mm[:ss]], and an optional summer-time name, which
 // always gets the United States' dates.
@@ -46,7 +50,9 @@ enum class TzForm {
     kOtherZonesDates,  // a summer-time name that gets the United States' dates
     kMisread,          // in part, or not at all
 };
-TzForm windows_tz_form(const char* tz);
+// Where it reads as written in part at least, `rule` (if given) gets its
+// names and offsets.
+TzForm windows_tz_form(const char* tz, TzRule* rule = nullptr);
 
 }  // namespace adconv
 

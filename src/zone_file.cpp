@@ -37,7 +37,9 @@ std::uint64_t data_size(const Header& h, int time_size)
            h.utc_flags;
 }
 
-const char* read_header(const unsigned char* p, std::size_t left, int time_size, Header& h)
+// `skipped`: the 32-bit block of a version 2+ file, which only has to fit;
+// its writer may leave it empty.
+const char* read_header(const unsigned char* p, std::size_t left, int time_size, bool skipped, Header& h)
 {
     if (left < kHeaderSize || std::memcmp(p, "TZif", 4) != 0)
         return "it does not start as a zone file does (\"TZif\" and a header)";
@@ -46,13 +48,16 @@ const char* read_header(const unsigned char* p, std::size_t left, int time_size,
         return "its version is none of 1 to 4";
     const unsigned char* c = p + 20;
     h = {h.version, be(c, 4), be(c + 4, 4), be(c + 8, 4), be(c + 12, 4), be(c + 16, 4), be(c + 20, 4)};
+    const bool fits = data_size(h, time_size) <= left - kHeaderSize;
+    if (skipped)
+        return fits ? nullptr : "it ends before the data its header counts";
     if (h.types == 0 || h.chars == 0)
         return "it has no local time types or no names";
     if ((h.utc_flags != 0 && h.utc_flags != h.types) || (h.std_flags != 0 && h.std_flags != h.types))
         return "its indicator counts do not match its type count";
     if (h.types > 256)
         return "it has more local time types than a change can name";
-    return data_size(h, time_size) > left - kHeaderSize ? "it ends before the data its header counts" : nullptr;
+    return fits ? nullptr : "it ends before the data its header counts";
 }
 
 // The data after a header, with times of `time_size` bytes.
@@ -76,9 +81,11 @@ const char* read_data(const unsigned char* p, const Header& h, int time_size, Zo
         if ((h.std_flags != 0 && std_flags[i] > 1) || (h.utc_flags != 0 && utc_flags[i] > 1) ||
             (h.utc_flags != 0 && utc_flags[i] == 1 && (h.std_flags == 0 || std_flags[i] != 1)))
             return "a standard-time or UT indicator is out of range";
+        zone.types.push_back({static_cast<std::int32_t>(east), reinterpret_cast<const char*>(chars + t[5])});
     }
     zone.first_east = static_cast<std::int32_t>(signed_be(type, 4));
     zone.changes.clear();
+    zone.changes.reserve(static_cast<std::size_t>(h.times));
     for (std::uint64_t i = 0; i < h.times; ++i) {
         const std::int64_t at = signed_be(p + i * time_size, time_size);
         if (index[i] >= h.types)
@@ -109,7 +116,7 @@ const char* read_zone_file(const unsigned char* bytes, std::size_t size, ZoneFil
 {
     zone = ZoneFile();
     Header h{};
-    if (const char* why = read_header(bytes, size, 4, h))
+    if (const char* why = read_header(bytes, size, 4, size > 4 && bytes[4] >= '2', h))
         return why;
     std::size_t at = kHeaderSize;
     if (h.version == '\0') {
@@ -120,7 +127,7 @@ const char* read_zone_file(const unsigned char* bytes, std::size_t size, ZoneFil
     // From version 2 on the first part is for readers of 32-bit times; the
     // second, with 64-bit times, and the closing rule are read.
     at += static_cast<std::size_t>(data_size(h, 4));
-    if (const char* why = read_header(bytes + at, size - at, 8, h))
+    if (const char* why = read_header(bytes + at, size - at, 8, false, h))
         return why;
     at += kHeaderSize;
     if (const char* why = read_data(bytes + at, h, 8, zone))

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tz_rule.h"
@@ -21,6 +22,11 @@ struct ZoneFile {
         std::int64_t at;          // the leap second itself
         std::int64_t correction;  // leap seconds counted from then on
     };
+    struct Type {
+        std::int32_t east;
+        std::string name;  // its abbreviation: CET, IST, +0530
+    };
+    std::vector<Type> types;      // the file's local time types
     std::int32_t first_east = 0;  // the offset before the first change
     std::vector<Change> changes;  // in time order
     std::vector<Leap> leaps;      // in time order

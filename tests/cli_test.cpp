@@ -230,12 +230,14 @@ TEST(cli, time_zone_comes_from_tz)
     const std::string keep = "keep me";
     // Zone files cut short or damaged, which the C library would read as UTC or crash on.
     const std::string cut = no_zones / "cut", flag = no_zones / "flag", no_types = no_zones / "no-types",
-                      rule_only = no_zones / "rule-only";
+                      rule_only = no_zones / "rule-only", empty_v1 = no_zones / "empty-v1";
     write_file(cut, read_file("/usr/share/zoneinfo/Europe/Berlin").substr(0, 60));
     write_file(flag, zone_file(1, 3600, 2, ""));
     write_file(no_types, zone_file(0, 0, 0, ""));
     // No change, and a closing rule with summer time, which then holds at every instant.
     write_file(rule_only, zone_file(1, 3600, 0, "CET-1CEST,M3.5.0,M10.5.0/3"));
+    // Nothing for readers of 32-bit times, as version 2+ files may be written.
+    write_file(empty_v1, std::string("TZif2") + std::string(39, '\0') + zone_file(1, 3600, 0, "AAA-1").substr(54));
     const std::string other_dates =
         "a summer-time name without its dates gets another zone's dates here; name the zone (for example"
         " Europe/Berlin) or give the whole rule (for example CET-1CEST,M3.5.0,M10.5.0/3)\n";
@@ -270,20 +272,38 @@ TEST(cli, time_zone_comes_from_tz)
         {"AAA0BBB,J60/-1,J300/0", 1772321400u, "03/01/2026 00:30:00"},   // an hour before it
         {"AAA0BBB,J60/0,J60/0:00:30", 1772323229u, "03/01/2026 01:00:29"},  // summer time for 30 seconds
         {"", 1774746000u, "03/29/2026 01:00:00"},
+        {empty_v1, 0, "01/01/1970 01:00:00"},
+        {std::string(300, 'A') + "0", 0, "01/01/1970 00:00:00"},  // too long a name for a file: a rule
         // Each of these the C library would read as UTC, with other dates or
         // hours off, without a word, or would crash on.
         {"Europe/Berlim", 0, nullptr},
         {"Foo", 0, nullptr},
         {":Europe/Berln", 0, nullptr},
-        {"Europe/Berlin ", 0, nullptr},
+        {"Europe/Berlin ", 0, nullptr, "the value has a space or a line break around it; write TZ=Europe/Berlin\n"},
+        {"CET-1CEST-1;M3.5.0,M10.5.0/3", 0, nullptr},
         {"CET-1CEST,M0.5.0,M10.5.0/3", 0, nullptr},
         {"CET-1CEST,M3.0.0,M10.5.0/3", 0, nullptr},
         {"CET-1CEST,M3.5.0,M10.0.0/3", 0, nullptr},
         {"AAA0BBB,J0/0,J300/0", 0, nullptr},
         {"Kolkata", 0, nullptr, "this system has no such time zone; it has Asia/Kolkata\n"},
         {"europe/berlin", 0, nullptr, "this system has no such time zone; it has Europe/Berlin\n"},
-        {"IST", 0, nullptr, abbreviation},
-        {"AEST", 0, nullptr, abbreviation},
+        {"ABCD", 0, nullptr, abbreviation},
+        {"AEST", 0, nullptr,
+         "an abbreviation names no zone; AEST is used by Antarctica/Macquarie, Australia/Brisbane, Australia/Hobart,"
+         " Australia/Lindeman, Australia/Melbourne or Australia/Sydney here: name one of those, or give a rule"
+         " (offsets in TZ count west), for example TZ=AEST-10\n"},
+        {"IST+5:30", 0, nullptr,
+         "IST is 5:30 hours ahead of UTC here (Asia/Kolkata), but this rule puts it 5:30 hours behind" + west +
+             "India write TZ=IST-5:30 or TZ=Asia/Kolkata\n"},
+        {"CET1CEST,M3.5.0,M10.5.0/3", 0, nullptr,
+         "CET is 1 hour ahead of UTC here (Africa/Algiers), but this rule puts it 1 hour behind" + west +
+             "Algeria write TZ=CET-1CEST,M3.5.0,M10.5.0/3 or TZ=Africa/Algiers\n"},
+        {"Zulu-1", 0, nullptr,
+         "a zone named Zulu lies at UTC, but this rule puts it 1 hour ahead of it" + west +
+             "1 hour behind write TZ='<-01>+1'\n"},
+        {"UTC+0530", 0, nullptr,
+         "offsets in TZ are hours and minutes with a colon, counted west; for 5:30 hours ahead of UTC write"
+         " TZ='<+0530>-5:30'\n"},
         {"UTC+5:30", 0, nullptr,
          "a zone named UTC lies at UTC, but this rule puts it 5:30 hours behind it" + west +
              "5:30 hours ahead write TZ='<+0530>-5:30'\n"},
@@ -298,6 +318,8 @@ TEST(cli, time_zone_comes_from_tz)
         {"CET-1CEST,", 0, nullptr, other_dates},
 #if defined(__GLIBC__) || !defined(__linux__)
         {"Europe", 0, nullptr, "/usr/share/zoneinfo/Europe" + not_regular},
+#else
+        {"CET", 0, nullptr, "this system reads a name without '/' as a rule; for the zone CET write TZ=:CET\n"},
 #endif
         {"/dev/stdin", 0, nullptr, "/dev/stdin" + not_regular},
         {cut, 0, nullptr, cut + not_whole + "it ends before the data its header counts\n"},
@@ -335,6 +357,14 @@ TEST(cli, time_zone_comes_from_tz)
         EXPECT_EQ(r.err.substr(0, expected.size()), expected);
         EXPECT_EQ(read_file(dir / "adtable"), keep) << c.tz;
     }
+    // A value too long to show whole still gets its reason.
+    const std::string long_tz(130000, 'A');
+    RunOptions opts;
+    opts.tz = long_tz.c_str();
+    const std::string said = run_adconv(dir.path(), {"in.bin"}, opts).err;
+    const std::string start = "TZ=" + std::string(97, 'A') + "... (130000 characters): this system";
+    EXPECT_EQ(said.substr(0, start.size()), start);
+    EXPECT_EQ(said.substr(said.size() - 19), "system's time zone\n");
 }
 
 // However few descriptors the run may open, it writes the right table or
@@ -495,6 +525,16 @@ TEST(cli, input_that_is_the_table_is_refused)
         EXPECT_EQ(r.err, c.err) << c.redirect;
         EXPECT_EQ(read_file(dir / "adtable"), table) << c.redirect;
     }
+    // A FIFO table is one file with the standard output it is: its reader gets nothing.
+    TempDir fifo_dir;
+    ASSERT_EQ(mkfifo((fifo_dir / "adtable").c_str(), 0600), 0);
+    write_file(fifo_dir / "in.bin", records(2));
+    RunOptions fifo;
+    fifo.shell = "cat adtable > got & \"$0\" \"$@\" > adtable; s=$?; wait; exit $s";
+    const auto r = run_adconv(fifo_dir.path(), {"in.bin"}, fifo);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "adtable: standard output is the table file; left untouched\n");
+    EXPECT_EQ(read_file(fifo_dir / "got"), "");
 }
 
 // Signals end a run with whole rows and a word: a closed pipe on standard
@@ -524,6 +564,27 @@ TEST(cli, signals_leave_whole_rows_and_say_so)
     EXPECT_EQ(r.err.substr(r.err.size() - 11), "status 143\n");
     EXPECT_EQ(r.out, summary(100, "pipe"));
     EXPECT_EQ(read_file(dir / "adtable"), table_of(records(100)));
+
+    // A FIFO table that waits for its reader, or whose reader does not read:
+    // the signal ends the wait.
+    std::filesystem::remove(dir / "adtable");
+    ASSERT_EQ(mkfifo((dir / "adtable").c_str(), 0600), 0);
+    write_file(dir / "many.bin", records(500));  // rows past what a pipe holds
+    const struct {
+        const char* reader;
+        const char* said;
+    } waits[] = {
+        {"", "adconv: interrupted; adtable left untouched\n"},
+        {"sleep 3 < adtable &", "adconv: interrupted; adtable holds the rows of the first "},
+    };
+    for (const auto& w : waits) {
+        RunOptions waiting;
+        waiting.shell = std::string(w.reader) + " \"$0\" \"$@\" & pid=$!; sleep 1; kill -TERM $pid; wait $pid;"
+                                                " echo \"status $?\" >&2";
+        r = run_adconv(dir.path(), {"many.bin"}, waiting);
+        EXPECT_EQ(r.err.substr(0, std::strlen(w.said)), w.said) << w.reader;
+        EXPECT_EQ(r.err.substr(r.err.size() - 11), "status 143\n") << w.reader;
+    }
 }
 
 TEST(cli, reads_a_fifo_fed_in_odd_pieces)

@@ -355,6 +355,7 @@ TEST(time_zone, forms_of_both_grammars)
         {"CET-1CEST,M3.6.0,M10.5.0/3", TzForm::kMisread, TzForm::kMisread},
         {"CET-1CEST,M3.5.7,M10.5.0/3", TzForm::kMisread, TzForm::kMisread},
         {"CET-1CEST,M3.5.0", TzForm::kMisread, TzForm::kMisread},
+        {"CET-1CEST-1x60,300", TzForm::kMisread, TzForm::kMisread},  // no comma before the dates
         {"AAA0BBB,J0/0,J300", TzForm::kMisread, TzForm::kMisread},
         {"AAA0BBB,J366,J300", TzForm::kMisread, TzForm::kMisread},
         {"AAA0BBB,366,300", TzForm::kMisread, TzForm::kMisread},
