@@ -100,6 +100,9 @@ tz-long-name|ABCD-1|table|$in/y2038.bin|1|-|TZ=ABCD-1: $tzform|keep
 tz-offset|CET-1|none|$in/y2038.bin|0|1||cet
 tz-us-summer|EST5EDT|none|$in/y2038.bin|0|1||est
 tz-other-summer|CET-1CEST|table|$in/y2038.bin|1|-|TZ=CET-1CEST: $usdates|keep
+tz-utc-sign|UTC+1|table|$in/y2038.bin|1|-|TZ=UTC+1: a zone named UTC lies at UTC, but this rule puts it 1 hour behind it (offsets in TZ count west); for 1 hour ahead write TZ=XXX-1 (with three letters of your own for XXX)|keep
+tz-gmt-sign|GMT-5:30|table|$in/y2038.bin|1|-|TZ=GMT-5:30: a zone named GMT lies at UTC, but this rule puts it 5:30 hours ahead of it (offsets in TZ count west); for 5:30 hours behind write TZ=XXX+5:30 (with three letters of your own for XXX)|keep
+tz-uct-zero|UCT0|none|$in/y2038.bin|0|1||y2038
 pattern|UTC0|table|*.bin|1|-|*.bin: $pattern|keep
 input-is-table|UTC0|table|adtable|1|-|adtable: input file is the table file|keep
 input-is-table-case|UTC0|table|ADTABLE|1|-|ADTABLE: input file is the table file|keep
