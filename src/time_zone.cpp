@@ -1,3 +1,6 @@
+// The run's time zone: TZ read as the C library documents it, the zone file
+// or rule it names read into one model, the refusals that say what was
+// meant, and the check of the model against the C library.
 #include "time_zone.h"
 
 #include <algorithm>

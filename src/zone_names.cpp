@@ -1,3 +1,5 @@
+// The zone folder's names: its tables of zones and countries, and the
+// abbreviations its zone files use.
 #include "zone_names.h"
 
 #include <algorithm>
