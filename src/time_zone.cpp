@@ -301,7 +301,7 @@ std::string no_such_zone(const std::string& name, const TzSystem& system)
     const std::string last = name.substr(slash == std::string::npos ? 0 : slash + 1);
     std::vector<std::string> like;
     for (const std::string& zone : listed_zones(folder)) {
-        if (zone == name)  // musl, which read it as a rule
+        if (zone == name && !system.names_files_first && name.find('/') == std::string::npos)  // musl
             return "this system reads a name without '/' as a rule; for the zone " + zone + " write " +
                    zone_value(zone, system);
         const std::size_t s = zone.rfind('/');
