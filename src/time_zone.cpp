@@ -116,15 +116,17 @@ std::string zone_value(const std::string& zone, const TzSystem& system)
     return (system.names_files_first || zone.find('/') != std::string::npos ? "TZ=" : "TZ=:") + zone;
 }
 
-// How a rule writes the offset `east`: -5:30 for 5:30 hours ahead, +1.
-std::string west_text(std::int32_t east)
+// The offset `east` as a rule writes it (-5:30 for 5:30 hours ahead, +1),
+// or as a name says it (+0530, -01).
+std::string offset_text(std::int32_t east, bool as_name)
 {
     const std::int32_t a = east < 0 ? -east : east;
+    const char sign = (east < 0) == as_name ? '-' : '+';
     char text[32];
     if (a % 3600 == 0)
-        std::snprintf(text, sizeof text, "%c%d", east < 0 ? '+' : '-', a / 3600);
+        std::snprintf(text, sizeof text, as_name ? "%c%02d" : "%c%d", sign, a / 3600);
     else
-        std::snprintf(text, sizeof text, "%c%d:%02d", east < 0 ? '+' : '-', a / 3600, a / 60 % 60);
+        std::snprintf(text, sizeof text, as_name ? "%c%02d%02d" : "%c%d:%02d", sign, a / 3600, a / 60 % 60);
     return text;
 }
 
@@ -133,14 +135,8 @@ std::string west_text(std::int32_t east)
 std::string rule_for(std::int32_t east, bool windows)
 {
     if (windows)
-        return "TZ=XXX" + west_text(east) + " (with three letters of your own for XXX)";
-    const std::int32_t a = east < 0 ? -east : east;
-    char name[32];
-    if (a % 3600 == 0)
-        std::snprintf(name, sizeof name, "%c%02d", east < 0 ? '-' : '+', a / 3600);
-    else
-        std::snprintf(name, sizeof name, "%c%02d%02d", east < 0 ? '-' : '+', a / 3600, a / 60 % 60);
-    return std::string("TZ='<") + name + ">" + west_text(east) + "'";
+        return "TZ=XXX" + offset_text(east, false) + " (with three letters of your own for XXX)";
+    return "TZ='<" + offset_text(east, true) + ">" + offset_text(east, false) + "'";
 }
 
 // The offset east that a numeric name (+05, -0330, +053000) states, or
@@ -296,7 +292,7 @@ std::string no_such_zone(const std::string& name, const TzSystem& system)
     if (hhmm_offset(name, letters, east))
         return "offsets in TZ are hours and minutes with a colon, counted west; for " + place(east, "UTC") +
                " write " +
-               (is_utc_name(letters) ? rule_for(east, false) : tz_value(letters + west_text(east)));
+               (is_utc_name(letters) ? rule_for(east, false) : tz_value(letters + offset_text(east, false)));
     const std::size_t slash = name.rfind('/');
     const std::string last = name.substr(slash == std::string::npos ? 0 : slash + 1);
     std::vector<std::string> like;
@@ -321,7 +317,7 @@ std::string no_such_zone(const std::string& name, const TzSystem& system)
     if (!zones.empty())
         return "an abbreviation names no zone; " + name + " is used by " + one_of(zones, 6) +
                " here: name one of those, or give a rule (offsets in TZ count west), for example " +
-               tz_value(name + west_text(used_at));
+               tz_value(name + offset_text(used_at, false));
     if (name.size() >= 2 && name.size() <= 6 && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
         return "an abbreviation names no zone (several zones share some); name the zone, for example"
                " Europe/Berlin or Asia/Kolkata (zone files are in " + folder + "), or give a rule, for example " +
