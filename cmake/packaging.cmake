@@ -2,7 +2,9 @@
 # Windows users, a Debian package and a tarball elsewhere.
 set(CPACK_PACKAGE_NAME adconv)
 set(CPACK_PACKAGE_VENDOR "the adconv developers")
-set(CPACK_PACKAGE_CONTACT "adconv developers <adconv@example.org>")
+# No one reads mail for the package: an address under .invalid, which no
+# mail reaches and no one takes for a real one.
+set(CPACK_PACKAGE_CONTACT "adconv developers <no-mail@adconv.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert binary A/D sample files into a tab-separated table")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
@@ -19,7 +21,7 @@ if(WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION . RENAME LICENSE)
   find_program(ADCONV_GROFF groff)
   if(ADCONV_GROFF)
-    execute_process(COMMAND ${ADCONV_GROFF} -man -Tascii -P-cbou -rWI=1 ${PROJECT_BINARY_DIR}/adconv.1
+    execute_process(COMMAND ${ADCONV_GROFF} -man -Tascii -P-cbou -rWI=1 -rHY=0 ${PROJECT_BINARY_DIR}/adconv.1
                     OUTPUT_VARIABLE manual RESULT_VARIABLE failed ERROR_QUIET)
     if(NOT failed)
       string(REPLACE "\n" "\r\n" manual "${manual}")
@@ -100,6 +102,8 @@ so full scale reads 2.5, one tab-separated row per record.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Every zone but UTC is read from the system's time-zone data.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS tzdata)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_checks.cmake)
 include(CPack)

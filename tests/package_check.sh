@@ -33,6 +33,7 @@ if [ "$mode" = zip ]; then
   # Both texts are for Windows users: no Unix tool, path or package.
   ! grep -nE 'flock|xargs|apt-get|Debian|/dev/|/usr/|awk|gnuplot|Linux|POSIX' "$guide" "$out"/unzipped/*/adconv.txt ||
     { echo "the zip's texts hold what applies to Unix only"; exit 1; }
+  ! grep -nE '[a-z]-.$' "$out"/unzipped/*/adconv.txt || { echo "adconv.txt breaks words across lines"; exit 1; }
   # The manifest that makes the process's code page UTF-8 is a resource of
   # the program (type 24), not just bytes in it.
   objdump=$(sed -n 's/^CMAKE_OBJDUMP:FILEPATH=//p' "$build/CMakeCache.txt")
@@ -84,6 +85,7 @@ for f in bin/adconv share/man/man1/adconv.1.gz share/doc/adconv/copyright share/
 done
 dpkg-deb -f "$deb" Package Version Maintainer Depends
 dpkg-deb -f "$deb" Depends | grep -q libc6 || { echo "the package has no Depends on the C library"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -qw tzdata || { echo "the package does not depend on the time-zone data"; exit 1; }
 tgz=$(ls "$out"/*.tar.gz)
 tar -tzf "$tgz" >"$out/tgz.txt"
 grep -q '/bin/adconv$' "$out/tgz.txt"
