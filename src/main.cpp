@@ -25,7 +25,11 @@ static TableOpening open_table_or_say(std::FILE* ifp, const char* filename)
         warnx("%s: input file is the table file", filename);
         break;
     case TableOpening::kIsStandardOutput:
-        warnx("%s: standard output is the table file; left untouched", kTableName);
+        if (opened.emptied)
+            warnx("%s: standard output is the table file, which the shell emptied before adconv started (>> would"
+                  " have kept it)", kTableName);
+        else
+            warnx("%s: standard output is the table file; left untouched", kTableName);
         break;
     case TableOpening::kIsStandardError:  // so the line goes to standard output
         say("%s: standard error is the table file; left untouched", kTableName);

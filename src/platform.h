@@ -76,6 +76,9 @@ struct TableOpening {
     std::FILE* fp;  // kOpened: the empty table, for binary writing
     bool regular;   // kOpened: a regular file, which can be cut back
     int error;      // kFailed: errno
+    // kIsStandardOutput: a regular file that was empty, as a shell's >
+    // leaves it, and not opened for appending (>>) where the system says.
+    bool emptied = false;
 };
 TableOpening open_table(const char* path, std::FILE* input);
 

@@ -209,7 +209,8 @@ TableOpening open_table(const char* path, std::FILE* input)
         struct stat other;
         if (!sink && fstat(others[i], &other) == 0 && same_file_id(file_id(table), file_id(other))) {
             close(fd);
-            return {outcomes[i], nullptr, false, 0};
+            const bool emptied = i == 1 && regular && table.st_size == 0 && (fcntl(1, F_GETFL) & O_APPEND) == 0;
+            return {outcomes[i], nullptr, false, 0, emptied};
         }
     }
     if (regular && ftruncate(fd, 0) != 0)

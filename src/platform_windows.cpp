@@ -95,21 +95,29 @@ TableOpening table_failed(int fd, int error)
     return {TableOpening::kFailed, nullptr, false, error};
 }
 
+// Whether the file is a disk file of no bytes. Whether standard output was
+// opened to append (>>) the runtime does not say.
+bool empty_file(HANDLE h)
+{
+    LARGE_INTEGER size;
+    return GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size) && size.QuadPart == 0;
+}
+
 // Who holds a table that others may not write: our own standard output
 // or error, when a shell has redirected it there, or another program.
-TableOpening::Outcome held_outcome(const char* path)
+TableOpening held_outcome(const char* path)
 {
     const HANDLE h = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, 0, nullptr);
-    TableOpening::Outcome outcome = TableOpening::kHeld;
+    TableOpening held = {TableOpening::kHeld, nullptr, false, 0};
     if (h != INVALID_HANDLE_VALUE) {
         if (same_file(h, handle_of(1)))
-            outcome = TableOpening::kIsStandardOutput;
+            held = {TableOpening::kIsStandardOutput, nullptr, false, 0, empty_file(h)};
         else if (same_file(h, handle_of(2)))
-            outcome = TableOpening::kIsStandardError;
+            held.outcome = TableOpening::kIsStandardError;
         CloseHandle(h);
     }
-    return outcome;
+    return held;
 }
 
 volatile std::sig_atomic_t caught_signal = 0;
@@ -198,7 +206,7 @@ TableOpening open_table(const char* path, std::FILE* input)
     if (fd < 0) {
         const unsigned long error = _doserrno;
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-            return {held_outcome(path), nullptr, false, 0};
+            return held_outcome(path);
         return {TableOpening::kFailed, nullptr, false, errno == EACCES && is_folder(path) ? EISDIR : errno};
     }
     const HANDLE h = handle_of(fd);
@@ -210,8 +218,9 @@ TableOpening open_table(const char* path, std::FILE* input)
         // A pipe is one file too: a line written to it as standard output
         // would reach the table's reader.
         if (same_file(h, handle_of(others[i]))) {
+            const bool emptied = i == 1 && empty_file(h);
             _close(fd);
-            return {outcomes[i], nullptr, false, 0};
+            return {outcomes[i], nullptr, false, 0, emptied};
         }
     }
     // A device is left as it is; a new descriptor stands at offset 0.

@@ -525,6 +525,11 @@ TEST(cli, input_that_is_the_table_is_refused)
         EXPECT_EQ(r.err, c.err) << c.redirect;
         EXPECT_EQ(read_file(dir / "adtable"), table) << c.redirect;
     }
+    // Through >, the shell empties the table before adconv starts.
+    RunOptions emptying;
+    emptying.shell = "exec \"$0\" \"$@\" > link";
+    EXPECT_EQ(run_adconv(dir.path(), {"in.bin"}, emptying).err, "adtable: standard output is the table file, which the"
+              " shell emptied before adconv started (>> would have kept it)\n");
     // A FIFO table is one file with the standard output it is: its reader gets nothing.
     TempDir fifo_dir;
     ASSERT_EQ(mkfifo((fifo_dir / "adtable").c_str(), 0600), 0);
