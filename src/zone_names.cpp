@@ -144,8 +144,10 @@ std::string country_of(const std::string& folder, const std::string& zone)
     for (const auto& words : read_lines(folder + "/zone.tab", "\t"))
         if (words.size() >= 3 && words[2] == zone)
             code = words[0];
+    if (code.empty())
+        return code;
     for (const auto& words : read_lines(folder + "/iso3166.tab", "\t"))
-        if (!code.empty() && words.size() >= 2 && words[0] == code)
+        if (words.size() >= 2 && words[0] == code)
             return words[1];
     return std::string();
 }
