@@ -4,6 +4,7 @@
 #include "time_zone.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -166,16 +167,32 @@ std::vector<AbbreviationUse> current(std::vector<AbbreviationUse> uses)
     return uses;
 }
 
+// "A, B, C or D", at most `most` of them, and how many more there are.
+std::string one_of(const std::vector<std::string>& names, std::size_t most)
+{
+    std::string list;
+    const std::size_t n = std::min(names.size(), most);
+    for (std::size_t i = 0; i < n; ++i)
+        list += (i == 0 ? "" : i + 1 == n && n == names.size() ? " or " : ", ") + names[i];
+    return names.size() > n ? list + " and " + std::to_string(names.size() - n) + " more" : list;
+}
+
 struct Named {
     const std::string& name;
     std::int32_t east;
 };
 
+// A rule's standard (0) and summer-time (1) names, with their offsets.
+std::array<Named, 2> names_of(const TzRule& rule)
+{
+    return {{{rule.std_name, rule.std_east}, {rule.dst_name, rule.dst_east}}};
+}
+
 // Which of a rule's names (0 standard, 1 summer time) the zone data here
 // use only at other offsets, or -1.
 int misnamed(const TzRule& rule, const std::vector<AbbreviationUse>& all)
 {
-    const Named names[] = {{rule.std_name, rule.std_east}, {rule.dst_name, rule.dst_east}};
+    const std::array<Named, 2> names = names_of(rule);
     for (int i = 0; i < 2; ++i) {
         const std::vector<AbbreviationUse> uses = uses_of(all, names[i].name);
         const auto at_offset = [&](const AbbreviationUse& u) { return u.east == names[i].east; };
@@ -190,14 +207,14 @@ int misnamed(const TzRule& rule, const std::vector<AbbreviationUse>& all)
 std::string misnamed_why(const TzRule& rule, int which, const std::string& text,
                          const std::vector<AbbreviationUse>& all, const TzSystem& system)
 {
-    const Named n = which == 0 ? Named{rule.std_name, rule.std_east} : Named{rule.dst_name, rule.dst_east};
+    const Named n = names_of(rule)[which];
     const std::vector<AbbreviationUse> uses = uses_of(all, n.name);
     const std::string wrong = ", but this rule puts it " + place(n.east, "") + " (offsets in TZ count west); ";
     // Turned, every name at an offset the zone data give it: a sign error.
     const std::string turned = turned_rule(text.c_str());
     TzRule meant;
     if (!turned.empty() && parse_tz_rule(turned.c_str(), meant) && misnamed(meant, all) < 0) {
-        const std::int32_t east = which == 0 ? meant.std_east : meant.dst_east;
+        const std::int32_t east = names_of(meant)[which].east;
         const auto use = *std::find_if(uses.begin(), uses.end(), [&](const AbbreviationUse& u) { return u.east == east; });
         const std::string country = country_of(system.zone_folder, use.zone);
         return n.name + " is " + place(use.east, "UTC") + " here (" + use.zone + ")" + wrong + "for " +
@@ -210,11 +227,10 @@ std::string misnamed_why(const TzRule& rule, int which, const std::string& text,
         if (shown_uses.size() < 4 && std::none_of(shown_uses.begin(), shown_uses.end(), same_offset))
             shown_uses.push_back(u);
     }
-    std::string list;
-    for (std::size_t i = 0; i < shown_uses.size(); ++i)
-        list += (i == 0 ? "" : i + 1 == shown_uses.size() ? " or " : ", ") + place(shown_uses[i].east, "UTC") + " (" +
-                shown_uses[i].zone + ")";
-    return n.name + " is " + list + " here" + wrong + "name the zone, for example " +
+    std::vector<std::string> places;
+    for (const AbbreviationUse& u : shown_uses)
+        places.push_back(place(u.east, "UTC") + " (" + u.zone + ")");
+    return n.name + " is " + one_of(places, places.size()) + " here" + wrong + "name the zone, for example " +
            zone_value(shown_uses[0].zone, system);
 }
 
@@ -224,9 +240,8 @@ std::string misnamed_why(const TzRule& rule, int which, const std::string& text,
 std::string contradiction(const TzRule& rule, const std::string& text, const TzSystem& system)
 {
     const bool windows = system.grammar == TzSystem::kWindows;
-    const Named names[] = {{rule.std_name, rule.std_east}, {rule.dst_name, rule.dst_east}};
     bool lettered = false;
-    for (const Named& n : names) {
+    for (const Named& n : names_of(rule)) {
         std::int32_t stated = 0;
         const bool utc = is_utc_name(n.name);
         lettered = lettered || (!utc && !n.name.empty() && n.name[0] != '+' && n.name[0] != '-');
@@ -260,16 +275,6 @@ bool hhmm_offset(const std::string& value, std::string& name, std::int32_t& east
     const int hh = std::atoi(value.substr(sign + 1, 2).c_str()), mm = std::atoi(value.substr(sign + 3, 2).c_str());
     east = (value[sign] == '-' ? -1 : 1) * (hh * 3600 + mm * 60);
     return hh <= 24 && mm < 60 && east != 0;
-}
-
-// "A, B, C or D", at most `most` of them, and how many more there are.
-std::string one_of(const std::vector<std::string>& names, std::size_t most)
-{
-    std::string list;
-    const std::size_t n = std::min(names.size(), most);
-    for (std::size_t i = 0; i < n; ++i)
-        list += (i == 0 ? "" : i + 1 == n && n == names.size() ? " or " : ", ") + names[i];
-    return names.size() > n ? list + " and " + std::to_string(names.size() - n) + " more" : list;
 }
 
 // Why a name that is neither a zone here nor a rule is refused, with the
