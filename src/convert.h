@@ -1,13 +1,42 @@
-// The record loop: whole records from the input, one row each.
+// From records to rows: the text of a scaled count, a record's row, and the
+// record loop that reads the input to its end and gives the table a row for
+// each record.
 #ifndef ADCONV_CONVERT_H
 #define ADCONV_CONVERT_H
 
+#include <cstddef>
 #include <cstdio>
 
+#include "sample_record.h"
 #include "table_file.h"
+#include "time_text.h"
 #include "zone_model.h"
 
 namespace adconv {
+
+// Text of a scaled count: count / kCountsPerVolt rounded to five decimals,
+// always seven characters ("0.00000" .. "2.50000").
+constexpr std::size_t kValueWidth = 7;
+constexpr unsigned kCountRange = 65536;
+
+// Writes exactly kValueWidth characters, no terminator. Exact integer
+// rounding; no count falls on a tie, so this matches "%7.5f" of the count
+// times kVoltsPerCount.
+void format_value(unsigned count, char* out);
+
+// "\t" followed by the value text, for every count, so a row copies each
+// column with one fixed-size move. Built once on first use; a count's field
+// is value_fields()[count].
+constexpr std::size_t kValueFieldWidth = 1 + kValueWidth;
+using ValueField = char[kValueFieldWidth];
+const ValueField* value_fields();
+
+// A row: the time column, then a tab and a value for each channel, CR LF.
+static_assert(kTimeWidth + kChannelCount * kValueFieldWidth + 2 == kRowSize, "a row is its columns and CR LF");
+
+// Writes the kRowSize bytes of the record's row, CR LF included; `values`
+// is value_fields().
+void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out);
 
 // Reads `in` to its end a record at a time and writes each one's row to the
 // table, until the input ends, a write to the table fails or a stop signal

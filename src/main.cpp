@@ -1,6 +1,7 @@
 // adconv: converts a binary sample file into the table file "adtable".
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "convert.h"
 #include "messages.h"
@@ -10,6 +11,30 @@
 using namespace adconv;  // this file only wires adconv's parts
 
 enum ExitStatus { kConverted = 0, kFailed = 1, kTableIncomplete = 255 };
+
+static const char kHelp[] =
+    "Usage: adconv FILE\n"
+    "Converts the sample file FILE (36-byte records: a time stamp and sixteen 16-bit\n"
+    "readings of two converters, ad1 and ad2) into the tab-separated table adtable\n"
+    "in the current folder, one row per record with its local date and time (from\n"
+    "TZ, or the system's time zone) and the readings scaled so full scale reads 2.5,\n"
+    "then says how many records it converted. One file per run: the README shows\n"
+    "a loop for many. The manual (man adconv; adconv.txt on Windows) has the rest.";
+
+// Answers --help or --version, the only options, on standard output and
+// returns the exit status; -1 where the argument is a file name.
+static int answer_option(const char* arg)
+{
+    const char* answer = std::strcmp(arg, "--help") == 0      ? kHelp
+                         : std::strcmp(arg, "--version") == 0 ? "adconv " ADCONV_VERSION
+                                                              : nullptr;
+    if (answer == nullptr)
+        return -1;
+    if (say("%s", answer))
+        return 0;
+    warnc(last_error(), "stdout");
+    return 1;
+}
 
 // The emptied table, or the outcome that says why it cannot be had, said.
 static TableOpening open_table_or_say(std::FILE* ifp, const char* filename)

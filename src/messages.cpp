@@ -1,6 +1,5 @@
 #include "messages.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -127,33 +126,6 @@ bool say(const char* format, ...)
     const bool written = write_message(stdout, 0, format, args);
     va_end(args);
     return written;
-}
-
-const char kHelp[] =
-    "Usage: adconv FILE\n"
-    "Converts the sample file FILE (36-byte records: a time stamp and sixteen 16-bit\n"
-    "readings of two converters, ad1 and ad2) into the tab-separated table adtable\n"
-    "in the current folder, one row per record with its local date and time (from\n"
-    "TZ, or the system's time zone) and the readings scaled so full scale reads 2.5,\n"
-    "then says how many records it converted. One file per run: the README shows\n"
-    "a loop for many. The manual (man adconv; adconv.txt on Windows) has the rest.";
-
-int answer_option(const char* arg)
-{
-    const char* answer = std::strcmp(arg, "--help") == 0      ? kHelp
-                         : std::strcmp(arg, "--version") == 0 ? "adconv " ADCONV_VERSION
-                                                              : nullptr;
-    if (answer == nullptr)
-        return -1;
-    if (say("%s", answer))
-        return 0;
-    warnc(last_error(), "stdout");
-    return 1;
-}
-
-int last_error()
-{
-    return errno != 0 ? errno : EIO;
 }
 
 }  // namespace adconv

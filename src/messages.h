@@ -26,14 +26,6 @@ void warnc(int error, const char* format, ...) ADCONV_PRINTF(2);
 // The line on standard output; false when it could not be written whole.
 bool say(const char* format, ...) ADCONV_PRINTF(1);
 
-// Answers --help or --version, the only options, on standard output and
-// returns the exit status; -1 where the argument is a file name.
-int answer_option(const char* arg);
-
-// errno of the call that just failed, or EIO where the C library set none:
-// fread, fwrite and fclose need not set it.
-int last_error();
-
 }  // namespace adconv
 
 #endif

@@ -8,6 +8,7 @@
 #ifndef ADCONV_PLATFORM_H
 #define ADCONV_PLATFORM_H
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,21 +16,39 @@
 
 namespace adconv {
 
+// errno of the call that just failed, or EIO where the C library set none:
+// fread, fwrite and fclose need not set it.
+inline int last_error()
+{
+    return errno != 0 ? errno : EIO;
+}
+
 // Opens whichever of descriptors 0-2 is closed on the null device, read
 // only, so that no file opened later becomes a standard stream and no
 // message can land in the table. False when that cannot be done.
 bool reserve_standard_streams();
 
+struct TzRule;
+
+// How the Windows runtime reads a TZ value: three letters, the hours west
+// of UTC as [+|-]hh[:mm[:ss]], and an optional summer-time name, which
+// always gets the United States' dates.
+enum class TzForm {
+    kAsWritten,
+    kOtherZonesDates,  // a summer-time name that gets the United States' dates
+    kMisread,          // in part, or not at all
+};
+
 // How this system's C library reads TZ.
 struct TzSystem {
-    enum Grammar {
-        kPosix,    // a zone file's name or path, or a POSIX rule
-        kWindows,  // the Windows runtime's short form
-    };
-    Grammar grammar;
-    const char* zone_folder;  // kPosix: where a relative zone name is looked for
-    const char* system_zone;  // kPosix: the zone file read when TZ is unset
-    // kPosix: a name is a zone file wherever one exists, else a rule (glibc,
+    // Where the runtime reads TZ by a short grammar of its own (Windows),
+    // how it reads a value; where it reads as written in part at least,
+    // `rule` (if given) gets its names and offsets. nullptr where TZ names
+    // a zone file or gives a POSIX rule, and the fields below apply.
+    TzForm (*runtime_form)(const char* tz, TzRule* rule);
+    const char* zone_folder;  // where a relative zone name is looked for
+    const char* system_zone;  // the zone file read when TZ is unset
+    // A name is a zone file wherever one exists, else a rule (glibc,
     // Apple's libc, the BSDs); else only after ':' or with a '/' (musl).
     bool names_files_first;
 };

@@ -104,11 +104,11 @@ TzSystem tz_system()
 {
 #if defined(__GLIBC__)
     const char* dir = std::getenv("TZDIR");
-    return {TzSystem::kPosix, dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo", "/etc/localtime", true};
+    return {nullptr, dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo", "/etc/localtime", true};
 #elif defined(__linux__)  // musl
-    return {TzSystem::kPosix, "/usr/share/zoneinfo", "/etc/localtime", false};
+    return {nullptr, "/usr/share/zoneinfo", "/etc/localtime", false};
 #else  // Apple's libc and the BSDs, which read no TZDIR
-    return {TzSystem::kPosix, "/usr/share/zoneinfo", "/etc/localtime", true};
+    return {nullptr, "/usr/share/zoneinfo", "/etc/localtime", true};
 #endif
 }
 
@@ -197,23 +197,24 @@ TableOpening open_table(const char* path, std::FILE* input)
         return {TableOpening::kHeld, nullptr, false, 0};
     }
     // Compared as open files, so the table cannot be swapped for one of
-    // them between the check and the emptying.
-    const TableOpening::Outcome outcomes[] = {TableOpening::kIsInput, TableOpening::kIsStandardOutput,
-                                              TableOpening::kIsStandardError};
-    const int others[] = {fileno(input), 1, 2};
-    // A pipe or a terminal is one file too: a line written to it as standard
-    // output would reach the table's reader. A device that only takes bytes
-    // (/dev/null, /dev/full) has no reader.
+    // them between the check and the emptying. A pipe or a terminal is one
+    // file too: a line written to it as standard output would reach the
+    // table's reader. A device that only takes bytes (/dev/null, /dev/full)
+    // has no reader.
     const bool sink = S_ISCHR(table.st_mode) && isatty(fd) == 0;
-    for (int i = 0; i < 3; ++i) {
+    const TableOpening::Outcome own = own_file(fileno(input), [&](int other_fd) {
         struct stat other;
-        if (!sink && fstat(others[i], &other) == 0 && same_file_id(file_id(table), file_id(other))) {
-            close(fd);
-            const bool emptied = i == 1 && regular && table.st_size == 0 && (fcntl(1, F_GETFL) & O_APPEND) == 0;
-            return {outcomes[i], nullptr, false, 0, emptied};
-        }
+        return !sink && fstat(other_fd, &other) == 0 && same_file_id(file_id(table), file_id(other));
+    });
+    if (own != TableOpening::kOpened) {
+        close(fd);
+        const bool emptied = own == TableOpening::kIsStandardOutput && regular && table.st_size == 0 &&
+                             (fcntl(1, F_GETFL) & O_APPEND) == 0;
+        return {own, nullptr, false, 0, emptied};
     }
-    if (regular && ftruncate(fd, 0) != 0)
+    // A table that is empty already is left so: on some file systems (ext4)
+    // a file that was cut is written out at close, a cost of its own.
+    if (regular && table.st_size != 0 && ftruncate(fd, 0) != 0)
         return table_failed(fd, errno);
     std::FILE* fp = fdopen(fd, "wb");
     if (fp == nullptr)

@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "file_id.h"
+#include "tz_rule.h"
 
 static_assert(CHAR_BIT == 8, "records are decoded a byte of eight bits at a time");
 static_assert(sizeof(int) >= 4, "calendar fields and seconds of a day are computed in int");
@@ -120,6 +121,40 @@ TableOpening held_outcome(const char* path)
     return held;
 }
 
+bool is_ascii_letter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The runtime's TZ grammar: three letters, the hours west, an optional
+// summer-time name (TzForm says what it gives).
+TzForm runtime_form(const char* p, TzRule* rule)
+{
+    const char* name = p;
+    for (int i = 0; i < 3; ++i)
+        if (!is_ascii_letter(*p++))
+            return TzForm::kMisread;
+    std::int32_t west = 0;
+    p = read_clock(p, 99, west);
+    if (p == nullptr)
+        return TzForm::kMisread;
+    const char* summer = p;
+    while (is_ascii_letter(*p))
+        ++p;
+    if (*p != '\0')
+        return TzForm::kMisread;
+    if (rule != nullptr) {
+        *rule = TzRule();
+        rule->std_name.assign(name, 3);
+        rule->std_east = -west;
+        rule->dst_name.assign(summer, p);
+        rule->dst_east = rule->std_east + 3600;
+    }
+    // Eastern (5 hours west) to Pacific (8), Alaska (9), Hawaii-Aleutian (10).
+    const bool united_states = west % 3600 == 0 && west >= 5 * 3600 && west <= 10 * 3600;
+    return *summer == '\0' || united_states ? TzForm::kAsWritten : TzForm::kOtherZonesDates;
+}
+
 volatile std::sig_atomic_t caught_signal = 0;
 
 void on_stop_signal(int signal)
@@ -136,7 +171,7 @@ bool reserve_standard_streams()
 
 TzSystem tz_system()
 {
-    return {TzSystem::kWindows, nullptr, nullptr, false};
+    return {runtime_form, nullptr, nullptr, false};
 }
 
 bool read_link(const char*, char*, std::size_t)
@@ -211,20 +246,17 @@ TableOpening open_table(const char* path, std::FILE* input)
     }
     const HANDLE h = handle_of(fd);
     const bool disk = GetFileType(h) == FILE_TYPE_DISK;
-    const TableOpening::Outcome outcomes[] = {TableOpening::kIsInput, TableOpening::kIsStandardOutput,
-                                              TableOpening::kIsStandardError};
-    const int others[] = {_fileno(input), 1, 2};
-    for (int i = 0; i < 3; ++i) {
-        // A pipe is one file too: a line written to it as standard output
-        // would reach the table's reader.
-        if (same_file(h, handle_of(others[i]))) {
-            const bool emptied = i == 1 && empty_file(h);
-            _close(fd);
-            return {outcomes[i], nullptr, false, 0, emptied};
-        }
+    // A pipe is one file too: a line written to it as standard output
+    // would reach the table's reader.
+    const TableOpening::Outcome own = own_file(_fileno(input), [&](int other) { return same_file(h, handle_of(other)); });
+    if (own != TableOpening::kOpened) {
+        const bool emptied = own == TableOpening::kIsStandardOutput && empty_file(h);
+        _close(fd);
+        return {own, nullptr, false, 0, emptied};
     }
-    // A device is left as it is; a new descriptor stands at offset 0.
-    if (disk && _chsize_s(fd, 0) != 0)
+    // A device is left as it is, and so is a table that is empty already; a
+    // new descriptor stands at offset 0.
+    if (disk && !empty_file(h) && _chsize_s(fd, 0) != 0)
         return table_failed(fd, errno);
     std::FILE* fp = _fdopen(fd, "wb");
     if (fp == nullptr)

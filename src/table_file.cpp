@@ -1,3 +1,5 @@
+// Writing the table: whole blocks of rows, and a table cut back to its last
+// whole row when a write fails.
 #include "table_file.h"
 
 #include <cerrno>
@@ -7,16 +9,6 @@
 #include "platform.h"
 
 namespace adconv {
-
-void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out)
-{
-    times.format(decode_rtc(record), out);
-    char* p = out + kTimeWidth;
-    for (std::size_t ch = 0; ch < kChannelCount; ++ch, p += kValueFieldWidth)
-        std::memcpy(p, values[decode_count(record, ch)], kValueFieldWidth);
-    p[0] = '\r';
-    p[1] = '\n';
-}
 
 TableFile::TableFile(std::FILE* fp, bool regular, RowBuffer& buffer) : fp_(fp), regular_(regular), buffer_(buffer)
 {

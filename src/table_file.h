@@ -8,10 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "sample_record.h"
-#include "time_text.h"
-#include "value_text.h"
-
 namespace adconv {
 
 constexpr char kTableName[] = "adtable";
@@ -21,14 +17,9 @@ constexpr char kHeader[] =
     "\tad2_0\tad2_1\tad2_2\tad2_3\tad2_4\tad2_5\tad2_6\tad2_7\r\n";
 constexpr std::size_t kHeaderSize = sizeof kHeader - 1;
 
-// A row: the time column, then a tab and a value for each channel.
-constexpr std::size_t kRowWidth = kTimeWidth + kChannelCount * kValueFieldWidth;
-constexpr std::size_t kRowSize = kRowWidth + 2;  // with CR LF
-static_assert(kRowWidth == 147 && kHeaderSize == 119, "row and header widths are part of the format");
-
-// Writes the kRowSize bytes of the record's row, CR LF included; `values`
-// is value_fields().
-void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out);
+// Every row is this long, CR LF included: the time column and sixteen
+// values of a tab and seven characters each.
+constexpr std::size_t kRowSize = 149;
 
 // Where a table gathers its rows before writing them in whole blocks: about
 // 1 MiB, too large for the stack, so the caller decides where it lives.

@@ -1,3 +1,4 @@
+// Reading a POSIX TZ rule, and the stamps of its changes in a year.
 #include "tz_rule.h"
 
 #include "calendar.h"
@@ -31,24 +32,6 @@ const char* read_number(const char* p, int min, int max, int& value)
     }
     value = static_cast<int>(v);
     return p != start && v >= min ? p : nullptr;
-}
-
-// [+|-]hh[:mm[:ss]], hours up to max_hours, as signed seconds.
-const char* read_clock(const char* p, int max_hours, std::int32_t& seconds)
-{
-    const bool negative = *p == '-';
-    if (*p == '+' || *p == '-')
-        ++p;
-    int part = 0;
-    p = read_number(p, 0, max_hours, part);
-    seconds = part * 3600;
-    for (int unit = 60; unit > 0 && p != nullptr && *p == ':'; unit /= 60) {
-        p = read_number(p + 1, 0, 59, part);
-        seconds += part * unit;
-    }
-    if (negative)
-        seconds = -seconds;
-    return p;
 }
 
 // Three or more letters, or <...> around three or more letters, digits
@@ -108,6 +91,23 @@ std::int64_t day_of(const RuleDate& date, std::int64_t year)
 }
 
 }  // namespace
+
+const char* read_clock(const char* p, int max_hours, std::int32_t& seconds)
+{
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    int part = 0;
+    p = read_number(p, 0, max_hours, part);
+    seconds = part * 3600;
+    for (int unit = 60; unit > 0 && p != nullptr && *p == ':'; unit /= 60) {
+        p = read_number(p + 1, 0, 59, part);
+        seconds += part * unit;
+    }
+    if (negative)
+        seconds = -seconds;
+    return p;
+}
 
 bool parse_tz_rule(const char* p, TzRule& rule)
 {
@@ -169,33 +169,6 @@ std::string turned_rule(const char* p)
             break;
     }
     return turned + p;
-}
-
-TzForm windows_tz_form(const char* p, TzRule* rule)
-{
-    const char* name = p;
-    for (int i = 0; i < 3; ++i)
-        if (!is_letter(*p++))
-            return TzForm::kMisread;
-    std::int32_t west = 0;
-    p = read_clock(p, 99, west);
-    if (p == nullptr)
-        return TzForm::kMisread;
-    const char* summer = p;
-    while (is_letter(*p))
-        ++p;
-    if (*p != '\0')
-        return TzForm::kMisread;
-    if (rule != nullptr) {
-        *rule = TzRule();
-        rule->std_name.assign(name, 3);
-        rule->std_east = -west;
-        rule->dst_name.assign(summer, p);
-        rule->dst_east = rule->std_east + 3600;
-    }
-    // Eastern (5 hours west) to Pacific (8), Alaska (9), Hawaii-Aleutian (10).
-    const bool united_states = west % 3600 == 0 && west >= 5 * 3600 && west <= 10 * 3600;
-    return *summer == '\0' || united_states ? TzForm::kAsWritten : TzForm::kOtherZonesDates;
 }
 
 }  // namespace adconv

@@ -42,17 +42,9 @@ std::int64_t rule_change(const TzRule& rule, std::int64_t year, bool to_summer);
 // east meant it (IST+5:30 becomes IST-5:30); empty where it does not read.
 std::string turned_rule(const char* text);
 
-// How the Windows runtime reads a TZ value: three letters, the hours west
-// of UTC as [+|-]hh[:mm[:ss]], and an optional summer-time name, which
-// always gets the United States' dates.
-enum class TzForm {
-    kAsWritten,
-    kOtherZonesDates,  // a summer-time name that gets the United States' dates
-    kMisread,          // in part, or not at all
-};
-// Where it reads as written in part at least, `rule` (if given) gets its
-// names and offsets.
-TzForm windows_tz_form(const char* tz, TzRule* rule = nullptr);
+// Reads [+|-]hh[:mm[:ss]], hours up to max_hours, as signed seconds;
+// returns what follows, or nullptr where it does not read.
+const char* read_clock(const char* p, int max_hours, std::int32_t& seconds);
 
 }  // namespace adconv
 

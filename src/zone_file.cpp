@@ -1,3 +1,4 @@
+// Reading a compiled zone file through a bounds-checked cursor.
 #include "zone_file.h"
 
 #include <cstring>
@@ -7,28 +8,62 @@ namespace adconv {
 
 namespace {
 
-std::uint64_t be(const unsigned char* p, int size)
-{
-    std::uint64_t v = 0;
-    for (int i = 0; i < size; ++i)
-        v = v << 8 | p[i];
-    return v;
-}
+// Reads a span of bytes from the front: every read checks what is left, and
+// one past the end reads nothing and fails the cursor for good, so that a
+// run of reads can be checked once, after it.
+class Cursor {
+public:
+    Cursor() = default;
+    Cursor(const unsigned char* p, std::size_t size) : p_(p), left_(size), ok_(true) {}
 
-std::int64_t signed_be(const unsigned char* p, int size)
-{
-    const std::uint64_t v = be(p, size);
-    if (size == 4)
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-    return static_cast<std::int64_t>(v);
-}
+    bool ok() const { return ok_; }
+    std::size_t left() const { return left_; }
+
+    // The next n bytes, or nullptr where fewer are left.
+    const unsigned char* take(std::uint64_t n)
+    {
+        if (!ok_ || n > left_) {
+            ok_ = false;
+            left_ = 0;
+            return nullptr;
+        }
+        const unsigned char* at = p_;
+        p_ += n;
+        left_ -= static_cast<std::size_t>(n);
+        return at;
+    }
+    // The next n bytes as a cursor of their own; a failed one where fewer are left.
+    Cursor part(std::uint64_t n)
+    {
+        const unsigned char* at = take(n);
+        return at != nullptr ? Cursor(at, static_cast<std::size_t>(n)) : Cursor();
+    }
+    // A big-endian number of `size` bytes (1, 4 or 8); 0 once failed.
+    std::uint64_t be(int size)
+    {
+        const unsigned char* q = take(static_cast<std::uint64_t>(size));
+        std::uint64_t v = 0;
+        for (int i = 0; q != nullptr && i < size; ++i)
+            v = v << 8 | q[i];
+        return v;
+    }
+    std::int64_t signed_be(int size)
+    {
+        const std::uint64_t v = be(size);
+        return size == 4 ? static_cast<std::int32_t>(static_cast<std::uint32_t>(v)) : static_cast<std::int64_t>(v);
+    }
+
+private:
+    const unsigned char* p_ = nullptr;
+    std::size_t left_ = 0;
+    bool ok_ = false;
+};
 
 // A header: the magic, the version, 15 unused bytes and six counts.
 struct Header {
     char version;
     std::uint64_t utc_flags, std_flags, leaps, times, types, chars;
 };
-constexpr std::size_t kHeaderSize = 44;
 
 // The bytes of the data that follows a header, with times of `time_size`.
 std::uint64_t data_size(const Header& h, int time_size)
@@ -39,16 +74,16 @@ std::uint64_t data_size(const Header& h, int time_size)
 
 // `skipped`: the 32-bit block of a version 2+ file, which only has to fit;
 // its writer may leave it empty.
-const char* read_header(const unsigned char* p, std::size_t left, int time_size, bool skipped, Header& h)
+const char* read_header(Cursor& c, int time_size, bool skipped, Header& h)
 {
-    if (left < kHeaderSize || std::memcmp(p, "TZif", 4) != 0)
+    const unsigned char* magic = c.take(5);
+    c.take(15);
+    h = {magic != nullptr ? static_cast<char>(magic[4]) : '\0', c.be(4), c.be(4), c.be(4), c.be(4), c.be(4), c.be(4)};
+    if (!c.ok() || std::memcmp(magic, "TZif", 4) != 0)
         return "it does not start as a zone file does (\"TZif\" and a header)";
-    h.version = static_cast<char>(p[4]);
     if (h.version != '\0' && (h.version < '2' || h.version > '4'))
         return "its version is none of 1 to 4";
-    const unsigned char* c = p + 20;
-    h = {h.version, be(c, 4), be(c + 4, 4), be(c + 8, 4), be(c + 12, 4), be(c + 16, 4), be(c + 20, 4)};
-    const bool fits = data_size(h, time_size) <= left - kHeaderSize;
+    const bool fits = data_size(h, time_size) <= c.left();
     if (skipped)
         return fits ? nullptr : "it ends before the data its header counts";
     if (h.types == 0 || h.chars == 0)
@@ -60,44 +95,44 @@ const char* read_header(const unsigned char* p, std::size_t left, int time_size,
     return fits ? nullptr : "it ends before the data its header counts";
 }
 
-// The data after a header, with times of `time_size` bytes.
-const char* read_data(const unsigned char* p, const Header& h, int time_size, ZoneFile& zone)
+// The data after a header, with times of `time_size` bytes, each of its
+// parts read through a cursor of its own.
+const char* read_data(Cursor& c, const Header& h, int time_size, ZoneFile& zone)
 {
-    const unsigned char* index = p + h.times * time_size;
-    const unsigned char* type = index + h.times;
-    const unsigned char* chars = type + h.types * 6;
-    const unsigned char* leap = chars + h.chars;
-    const unsigned char* std_flags = leap + h.leaps * (time_size + 4);
-    const unsigned char* utc_flags = std_flags + h.std_flags;
-    if (chars[h.chars - 1] != '\0')
+    Cursor times = c.part(h.times * time_size), index = c.part(h.times), type = c.part(h.types * 6);
+    const std::size_t name_bytes = static_cast<std::size_t>(h.chars);
+    const unsigned char* names = c.take(h.chars);
+    Cursor leap = c.part(h.leaps * (time_size + 4)), std_flags = c.part(h.std_flags), utc_flags = c.part(h.utc_flags);
+    if (!c.ok())
+        return "it ends before the data its header counts";
+    if (names[name_bytes - 1] != '\0')
         return "its last name does not end";
     for (std::uint64_t i = 0; i < h.types; ++i) {
-        const unsigned char* t = type + 6 * i;
         // Offsets beyond a day either way are no zone's, and would move
         // dates out of the years a table shows.
-        const std::int64_t east = signed_be(t, 4);
-        if (east < -89999 || east > 93599 || t[4] > 1 || t[5] >= h.chars)
+        const std::int64_t east = type.signed_be(4);
+        const std::uint64_t summer = type.be(1), name = type.be(1);
+        const std::uint64_t is_std = h.std_flags != 0 ? std_flags.be(1) : 0;
+        const std::uint64_t is_utc = h.utc_flags != 0 ? utc_flags.be(1) : 0;
+        if (east < -89999 || east > 93599 || summer > 1 || name >= name_bytes)
             return "a local time type has an offset, summer-time flag or name out of range";
-        if ((h.std_flags != 0 && std_flags[i] > 1) || (h.utc_flags != 0 && utc_flags[i] > 1) ||
-            (h.utc_flags != 0 && utc_flags[i] == 1 && (h.std_flags == 0 || std_flags[i] != 1)))
+        if (is_std > 1 || is_utc > 1 || (is_utc == 1 && is_std != 1))
             return "a standard-time or UT indicator is out of range";
-        zone.types.push_back({static_cast<std::int32_t>(east), reinterpret_cast<const char*>(chars + t[5])});
+        zone.types.push_back({static_cast<std::int32_t>(east), reinterpret_cast<const char*>(names + name)});
     }
-    zone.first_east = static_cast<std::int32_t>(signed_be(type, 4));
-    zone.changes.clear();
+    zone.first_east = zone.types[0].east;
     zone.changes.reserve(static_cast<std::size_t>(h.times));
     for (std::uint64_t i = 0; i < h.times; ++i) {
-        const std::int64_t at = signed_be(p + i * time_size, time_size);
-        if (index[i] >= h.types)
+        const std::int64_t at = times.signed_be(time_size);
+        const std::uint64_t t = index.be(1);
+        if (t >= h.types)
             return "a change names a local time type it does not have";
         if (i > 0 && at <= zone.changes.back().at)
             return "its changes are not in time order";
-        zone.changes.push_back({at, static_cast<std::int32_t>(signed_be(type + 6 * index[i], 4))});
+        zone.changes.push_back({at, zone.types[static_cast<std::size_t>(t)].east});
     }
-    zone.leaps.clear();
     for (std::uint64_t i = 0; i < h.leaps; ++i) {
-        const unsigned char* l = leap + i * (time_size + 4);
-        const ZoneFile::Leap next = {signed_be(l, time_size), signed_be(l + time_size, 4)};
+        const ZoneFile::Leap next = {leap.signed_be(time_size), leap.signed_be(4)};
         const std::int64_t before = i > 0 ? zone.leaps.back().correction : 0;
         // Version 4 may repeat the last correction, to say when the table expires.
         const bool expiry = h.version >= '4' && i + 1 == h.leaps && i > 0 && next.correction == before;
@@ -115,28 +150,28 @@ const char* read_data(const unsigned char* p, const Header& h, int time_size, Zo
 const char* read_zone_file(const unsigned char* bytes, std::size_t size, ZoneFile& zone)
 {
     zone = ZoneFile();
+    Cursor c(bytes, size);
     Header h{};
-    if (const char* why = read_header(bytes, size, 4, size > 4 && bytes[4] >= '2', h))
+    if (const char* why = read_header(c, 4, size > 4 && bytes[4] >= '2', h))
         return why;
-    std::size_t at = kHeaderSize;
     if (h.version == '\0') {
-        if (at + data_size(h, 4) != size)
+        if (data_size(h, 4) != c.left())
             return "it does not end where its data does";
-        return read_data(bytes + at, h, 4, zone);
+        return read_data(c, h, 4, zone);
     }
     // From version 2 on the first part is for readers of 32-bit times; the
     // second, with 64-bit times, and the closing rule are read.
-    at += static_cast<std::size_t>(data_size(h, 4));
-    if (const char* why = read_header(bytes + at, size - at, 8, false, h))
+    c.take(data_size(h, 4));
+    if (const char* why = read_header(c, 8, false, h))
         return why;
-    at += kHeaderSize;
-    if (const char* why = read_data(bytes + at, h, 8, zone))
+    if (const char* why = read_data(c, h, 8, zone))
         return why;
-    at += static_cast<std::size_t>(data_size(h, 8));
-    const void* end = size - at >= 2 && bytes[at] == '\n' ? std::memchr(bytes + at + 1, '\n', size - at - 1) : nullptr;
-    if (end != bytes + size - 1)
+    // The rest: "\n", the rule, "\n".
+    const std::size_t rest = c.left();
+    const unsigned char* line = c.take(rest);
+    if (rest < 2 || line[0] != '\n' || std::memchr(line + 1, '\n', rest - 1) != line + rest - 1)
         return "its closing rule does not stand alone on the last line";
-    const std::string text(bytes + at + 1, bytes + size - 1);
+    const std::string text(line + 1, line + rest - 1);
     if (text.empty())
         return nullptr;
     zone.has_rule = true;

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "sample_record.h"
+#include "convert.h"
 #include "table_file.h"
 #include "test_support.h"
-#include "value_text.h"
 
 using adconv::kValueWidth;
 using adconv_test::Counts;

@@ -372,7 +372,10 @@ TEST(time_zone, forms_of_both_grammars)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(posix(c.tz), c.posix) << c.tz;
-        EXPECT_EQ(adconv::windows_tz_form(c.tz), c.windows) << c.tz;
+        // The Windows column is read where that runtime is: the Windows build's tests.
+        if (const auto runtime_form = adconv::tz_system().runtime_form) {
+            EXPECT_EQ(runtime_form(c.tz, nullptr), c.windows) << c.tz;
+        }
     }
 }
 

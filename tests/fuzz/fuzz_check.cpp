@@ -7,6 +7,7 @@
 #include <string>
 
 #include "row_oracle.h"
+#include "convert.h"
 #include "table_file.h"
 #include "time_zone.h"
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "fuzz_check.h"
+#include "convert.h"
 #include "table_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
