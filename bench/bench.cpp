@@ -141,6 +141,7 @@ int main(int argc, char* argv[])
                 36.0 * static_cast<double>(records) / 1e6, table_mb, runs);
     std::printf("%-38s %-11s %9s %12s %9s %10s\n", "scenario", "program", "seconds", "records/s", "MB/s", "peak RSS");
     bool identical = true;
+    double berlin[2][2] = {};  // sequential and random stamps in Europe/Berlin: adconv's and the other's
     for (const Scenario& sc : scenarios) {
         const fs::path input = work / (std::string(sc.stamps) + ".bin");
         if (!fs::exists(input))
@@ -172,6 +173,11 @@ int main(int argc, char* argv[])
             pw = std::max(pw, measure({ADCONV_WRITE_ONLY, std::to_string(table_bytes)}, work, sc.tz, 1, tw).peak_kib);
         }
         const double a = median(ta), r = median(tr), w = median(tw);
+        if (sc.tz != nullptr) {
+            const bool random = std::string(sc.stamps) == "random";
+            berlin[random][0] = a;
+            berlin[random][1] = other != nullptr ? median(to) : 0;
+        }
         const auto line = [&](const char* scenario, const char* program, double s, long peak) {
             std::printf("%-38s %-11s %9.3f %12.0f %9.0f %7.1f MiB\n", scenario, program, s,
                         static_cast<double>(records) / s, table_mb / s, static_cast<double>(peak) / 1024);
@@ -186,6 +192,11 @@ int main(int argc, char* argv[])
             std::printf(", other/adconv %.2fx", median(to) / a);
         std::printf("\n\n");
     }
+
+    std::printf("random/sequential stamps (TZ=Europe/Berlin): adconv %.2fx", berlin[1][0] / berlin[0][0]);
+    if (other != nullptr)
+        std::printf(", other %.2fx", berlin[1][1] / berlin[0][1]);
+    std::printf("\n");
 
     // Memory must not grow with the input.
     const fs::path big = work / "big.bin";

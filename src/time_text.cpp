@@ -28,6 +28,52 @@ void put4(char* out, int value)
     put2(out + 2, value % 100);
 }
 
+// The dates of every local day a stamp can fall on, 1969-12-30 to
+// 2106-02-08, from tables small enough to stay in the cache: the first day
+// of each year, its text, and "MM/DD/" of each day of a year. Random stamps
+// would otherwise build a date for nearly every row.
+struct DateTexts {
+    static constexpr std::int64_t kFirstYear = 1969;
+    static constexpr std::size_t kYears = 2107 - kFirstYear + 1;
+    std::int64_t first_day[kYears];
+    bool leap[kYears];
+    char year[kYears][4];
+    char month_day[2][366][6];
+
+    DateTexts()
+    {
+        for (std::size_t k = 0; k < kYears; ++k) {
+            const std::int64_t y = kFirstYear + static_cast<std::int64_t>(k);
+            first_day[k] = days_from_civil(y, 1, 1);
+            leap[k] = is_leap_year(y);
+            put4(year[k], static_cast<int>(y));
+        }
+        for (int l = 0; l < 2; ++l) {
+            const std::int64_t y = l == 0 ? 2001 : 2000;
+            for (std::int64_t d = 0; d < 365 + l; ++d) {
+                const Civil c = civil_from_days(days_from_civil(y, 1, 1) + d);
+                char* t = month_day[l][d];
+                put2(t, static_cast<int>(c.month));
+                t[2] = '/';
+                put2(t + 3, static_cast<int>(c.day));
+                t[5] = '/';
+            }
+        }
+    }
+
+    // Writes "MM/DD/YYYY" of `day`, days since 1970-01-01.
+    void write(std::int64_t day, char* out) const
+    {
+        // Every year has 365 days or more, so this is the year or the next.
+        std::size_t k = static_cast<std::size_t>((day - first_day[0]) / 365);
+        k -= first_day[k] > day;
+        std::memcpy(out, month_day[leap[k]][day - first_day[k]], 6);
+        std::memcpy(out + 6, year[k], 4);
+    }
+};
+
+const DateTexts kDates;
+
 }  // namespace
 
 bool format_calendar(const std::tm& f, char* out)
@@ -78,7 +124,7 @@ void LocalTimeText::format_general(std::int64_t t, char* out)
         return;
     }
     if (t < span_begin_ || t >= span_end_) {
-        const std::size_t i = zone_.change_at(t);
+        const std::size_t i = zone_.change_at(static_cast<std::uint32_t>(t));
         const ZoneModel::Change& change = zone_.changes[i];
         span_begin_ = change.at;
         // The span ends where the platform's local time does, too.
@@ -103,21 +149,16 @@ void LocalTimeText::format_general(std::int64_t t, char* out)
 
 void LocalTimeText::build_text(std::int64_t t)
 {
-    const std::int64_t local = t + offset_;
-    const std::int64_t day = floor_div(local, kSecondsPerDay);
-    if (!day_valid_ || day != day_) {
-        const Civil c = civil_from_days(day);
-        std::tm f{};
-        f.tm_year = static_cast<int>(c.year - 1900);
-        f.tm_mon = static_cast<int>(c.month - 1);
-        f.tm_mday = static_cast<int>(c.day);
-        // Always written: a 32-bit stamp plus an offset under a day lies in
-        // 1969..2106, well inside the years format_calendar takes.
-        format_calendar(f, text_);
-        day_ = day;
-        day_valid_ = true;
-    }
-    const int second_of_day = static_cast<int>(local - day * kSecondsPerDay);
+    // Counted from two days before 1970, a number that is never negative
+    // (no offset reaches that far back from stamp 0), so the division is a
+    // plain one.
+    const std::uint64_t local = static_cast<std::uint64_t>(t + offset_ + 2 * kSecondsPerDay);
+    const std::int64_t day = static_cast<std::int64_t>(local / kSecondsPerDay) - 2;
+    kDates.write(day, text_);
+    text_[10] = ' ';
+    text_[13] = ':';
+    text_[16] = ':';
+    const int second_of_day = static_cast<int>(local % kSecondsPerDay);
     put2(text_ + 11, second_of_day / 3600);
     put2(text_ + 14, second_of_day / 60 % 60);
     put2(text_ + 17, second_of_day % 60);

@@ -28,8 +28,8 @@ bool format_calendar(const std::tm& fields, char* out);
 void platform_text(std::int64_t t, char* out);
 
 // Time texts for a stream of stamps, from the zone's model: the change in
-// force is found by binary search and kept for the stamps that follow, and
-// the text of the last stamp for the next second's.
+// force is kept for the stamps that follow, and the text of the last stamp
+// for the next second's.
 class LocalTimeText {
 public:
     explicit LocalTimeText(const ZoneModel& zone) : zone_(zone) {}
@@ -51,7 +51,7 @@ public:
 
 private:
     void format_general(std::int64_t t, char* out);
-    // Rebuilds text_ for t from the span's offset, the date only on a new day.
+    // Rebuilds text_ for t from the span's offset.
     void build_text(std::int64_t t);
 
     const ZoneModel& zone_;
@@ -65,9 +65,6 @@ private:
     // While text_valid_, text_ holds the text of stamp text_t_, inside the span.
     bool text_valid_ = false;
     std::int64_t text_t_ = 0;
-    // While day_valid_, text_'s date is that of local day day_ (days since 1970-01-01).
-    bool day_valid_ = false;
-    std::int64_t day_ = 0;
     char text_[kTimeWidth];
 };
 

@@ -54,17 +54,17 @@ ZoneModel build(std::int32_t first, const Changes& changes, const std::vector<Zo
         const std::int64_t next_leap = l < leaps.size() ? leaps[l].at : kLastStamp + 1;
         t = std::min(next_change, next_leap);
     }
+    std::uint32_t i = 0;
+    for (std::int64_t start = 0; start <= kLastStamp; start += std::int64_t{1} << 20) {
+        while (i + 1 < model.changes.size() && model.changes[i + 1].at <= start)
+            ++i;
+        model.bucket_changes.push_back(i);
+    }
+    model.bucket_changes.push_back(static_cast<std::uint32_t>(model.changes.size() - 1));
     return model;
 }
 
 }  // namespace
-
-std::size_t ZoneModel::change_at(std::int64_t t) const
-{
-    const auto after = std::upper_bound(changes.begin(), changes.end(), t,
-                                        [](std::int64_t v, const Change& c) { return v < c.at; });
-    return static_cast<std::size_t>(after - changes.begin()) - 1;
-}
 
 ZoneModel zone_model(const TzRule& rule)
 {

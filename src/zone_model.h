@@ -4,6 +4,7 @@
 #ifndef ADCONV_ZONE_MODEL_H
 #define ADCONV_ZONE_MODEL_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -34,8 +35,20 @@ struct ZoneModel {
     // runtime takes the system's zone from the system, not from files).
     bool ask_platform = false;
 
-    // The change in force at t, from 0 to kLastStamp.
-    std::size_t change_at(std::int64_t t) const;
+    // The change in force at the start of each 2^20 seconds (12 days) of
+    // stamps, and after them the last change: a stamp's change is then one
+    // of the few between two of these.
+    std::vector<std::uint32_t> bucket_changes;
+
+    // The change in force at t.
+    std::size_t change_at(std::uint32_t t) const
+    {
+        const std::size_t bucket = t >> 20;
+        const auto after = std::upper_bound(changes.begin() + bucket_changes[bucket] + 1,
+                                            changes.begin() + bucket_changes[bucket + 1] + 1, std::int64_t{t},
+                                            [](std::int64_t v, const Change& c) { return v < c.at; });
+        return static_cast<std::size_t>(after - changes.begin()) - 1;
+    }
 };
 
 ZoneModel zone_model(const ZoneFile& file);
