@@ -183,7 +183,11 @@ const char* check_with_platform(const ZoneModel& zone, const Source& source)
 
 const char* load_time_zone(ZoneModel& zone)
 {
-    const TzSystem system = tz_system();
+    return load_time_zone(zone, tz_system());
+}
+
+const char* load_time_zone(ZoneModel& zone, const TzSystem& system)
+{
     if (system.runtime_form != nullptr) {
         // The runtime takes the system's zone from the system, and a TZ
         // value by its own short grammar; every stamp is asked of it.

@@ -5,6 +5,7 @@
 #ifndef ADCONV_TIME_ZONE_H
 #define ADCONV_TIME_ZONE_H
 
+#include "platform.h"
 #include "zone_model.h"
 
 namespace adconv {
@@ -15,6 +16,8 @@ namespace adconv {
 // system has no zone for, a rule whose name contradicts its offset, or an
 // instant the platform reads otherwise.
 const char* load_time_zone(ZoneModel& zone);
+// The same for a system described otherwise: a test's own system zone.
+const char* load_time_zone(ZoneModel& zone, const TzSystem& system);
 
 }  // namespace adconv
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -204,6 +206,12 @@ TEST(cli, arguments)
     // one leaves nothing behind.
     ASSERT_EQ(run_adconv(dir.path(), {"in.bin"}).status, 0);
     write_file(dir / "empty.bin", "");
+    // A new table gets the permissions the umask leaves, as any new file.
+    std::filesystem::remove(dir / "adtable");
+    RunOptions masked;
+    masked.shell = "umask 027; exec \"$0\" \"$@\"";
+    ASSERT_EQ(run_adconv(dir.path(), {"empty.bin"}, masked).status, 0);
+    EXPECT_EQ(std::filesystem::status(dir / "adtable").permissions(), static_cast<std::filesystem::perms>(0640));
     r = run_adconv(dir.path(), {"empty.bin"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(read_file(dir / "adtable"), kHeader);
@@ -264,6 +272,8 @@ TEST(cli, time_zone_comes_from_tz)
         {"PST8PDT", 1774746000u, "03/28/2026 18:00:00"},  // a zone file, not a rule without dates
 #endif
         {"<+0330>-3:30", 1774746000u, "03/29/2026 04:30:00"},
+        {"<+053000>-5:30", 0, "01/01/1970 05:30:00"},
+        {"UTC0", 1774746000u, "03/29/2026 01:00:00"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},
         {"CET-1CEST,M003.5.0,M10.5.0/3", 1774746000u, "03/29/2026 03:00:00"},  // leading zeros
         {"AAA0BBB,J60/0,J300/0", 1772323200u, "03/01/2026 01:00:00"},
@@ -327,6 +337,7 @@ TEST(cli, time_zone_comes_from_tz)
         {no_types, 0, nullptr, no_types + not_whole + "it has no local time types or no names\n"},
 #ifdef __GLIBC__  // the one C library that looks for zones where TZDIR says, and reads these otherwise
         {"Europe/Berlin", 0, nullptr, "", tzdir},
+        {"UTC", 1774746000u, "03/29/2026 01:00:00", "", tzdir},  // no zone data needed
         // Summer time all year: glibc works out the changes for the UTC year.
         {"EST5EDT,0/0,J365/25", 0, nullptr,
          "the C library reads 1970-01-01 00:00:00 UTC as 12/31/1969 19:00:00, the rule as 12/31/1969 20:00:00; "},
@@ -483,6 +494,13 @@ TEST(cli, full_standard_output_is_reported)
     EXPECT_EQ(r.err, "stdout: No space left on device\n");
     EXPECT_EQ(read_file(dir / "adtable").size(), 119u + 2 * 149u);
 
+    // The answers to the options are output too.
+    for (const char* option : {"--version", "--help"}) {
+        r = run_adconv(dir.path(), {option}, opts);
+        EXPECT_EQ(r.status, 1) << option;
+        EXPECT_EQ(r.err, "stdout: No space left on device\n") << option;
+    }
+
     // Both fail: the lost table decides the status.
     std::filesystem::remove(dir / "adtable");
     std::filesystem::create_symlink("/dev/full", dir / "adtable");
@@ -542,54 +560,106 @@ TEST(cli, input_that_is_the_table_is_refused)
     EXPECT_EQ(read_file(fifo_dir / "got"), "");
 }
 
+// Whether the process ends within `seconds`, as the waiting shows without
+// reaping it; where it does not, it is killed, so that the test fails
+// rather than hangs.
+static bool ends_within(int pid, double seconds)
+{
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::duration<double>(seconds)) {
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGKILL);
+    return false;
+}
+
 // Signals end a run with whole rows and a word: a closed pipe on standard
-// output is a failed summary, and SIGTERM stops at a row boundary, says
-// so, counts what the table holds and ends by the same signal.
+// output is a failed summary, and a stop signal ends the run at a row
+// boundary, at once, says so, counts what the table holds and ends the
+// process by the same signal, where it was not ignored from the start.
 TEST(cli, signals_leave_whole_rows_and_say_so)
 {
     if (*ADCONV_EMULATOR != '\0')
         GTEST_SKIP() << "the emulator's own timing";
-    TempDir dir;
-    write_file(dir / "in.bin", records(3));
+    TempDir inputs;
+    write_file(inputs / "in.bin", records(3));
     RunOptions pipe;
     pipe.shell = "{ sleep 0.5; \"$0\" \"$@\"; echo \"status $?\" >&2; } | (exec 0<&-; sleep 1)";
-    auto r = run_adconv(dir.path(), {"in.bin"}, pipe);
+    auto r = run_adconv(inputs.path(), {"in.bin"}, pipe);
     EXPECT_EQ(r.err, "stdout: Broken pipe\nstatus 1\n");
-    EXPECT_EQ(read_file(dir / "adtable"), table_of(records(3)));
+    EXPECT_EQ(read_file(inputs / "adtable"), table_of(records(3)));
 
-    // 100 records, then a writer that waits.
-    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
-    write_file(dir / "hundred.bin", records(100));
-    RunOptions term;
-    term.shell = "(cat hundred.bin; sleep 3) > pipe 2>/dev/null & \"$0\" \"$@\" & pid=$!; sleep 1; kill -TERM $pid;"
-                 " wait $pid; echo \"status $?\" >&2";
-    r = run_adconv(dir.path(), {"pipe"}, term);
-    const std::string said = "adconv: interrupted; adtable holds the rows of the first 100 records\n";
-    EXPECT_EQ(r.err.substr(0, said.size()), said);  // the shell may add a word of its own
-    EXPECT_EQ(r.err.substr(r.err.size() - 11), "status 143\n");
-    EXPECT_EQ(r.out, summary(100, "pipe"));
-    EXPECT_EQ(read_file(dir / "adtable"), table_of(records(100)));
-
-    // A FIFO table that waits for its reader, or whose reader does not read:
-    // the signal ends the wait.
-    std::filesystem::remove(dir / "adtable");
-    ASSERT_EQ(mkfifo((dir / "adtable").c_str(), 0600), 0);
-    write_file(dir / "many.bin", records(500));  // rows past what a pipe holds
+    write_file(inputs / "hundred.bin", records(100));
+    write_file(inputs / "many.bin", records(500));  // rows past what a pipe holds
+    RunOptions make;
+    make.program = ADCONV_MAKE_SAMPLES;
+    ASSERT_EQ(run_adconv(inputs.path(), {"big.bin", "1000000", "sequential"}, make).status, 0);
+    const std::string big = inputs / "big.bin", many = inputs / "many.bin";
+    const std::string quiet_writer = "(cat " + inputs / "hundred.bin" + "; sleep 5) > pipe & ";
+    const std::string interrupted = "adconv: interrupted; adtable holds the rows of the first ";
     const struct {
-        const char* reader;
-        const char* said;
-    } waits[] = {
-        {"", "adconv: interrupted; adtable left untouched\n"},
-        {"sleep 3 < adtable &", "adconv: interrupted; adtable holds the rows of the first "},
+        std::string shell;  // what to start, then adconv by exec
+        std::string input;
+        bool fifo_table;
+        int signal;
+        int ended_by;     // 0: the run goes on to its end
+        std::string said;  // how standard error starts
+    } cases[] = {
+        // Ctrl-C while a regular file converts: neither read nor write waits.
+        {"", big, false, SIGINT, SIGINT, interrupted},
+        // A read that waits on a writer that is still there but quiet.
+        {quiet_writer, "pipe", false, SIGTERM, SIGTERM, interrupted + "100 records\n"},
+        {quiet_writer, "pipe", false, SIGHUP, SIGHUP, interrupted + "100 records\n"},
+        // Ignored from the start, as nohup leaves it: the run goes on.
+        {"(cat " + inputs / "hundred.bin" + "; sleep 1) > pipe & trap '' HUP; ", "pipe", false, SIGHUP, 0, ""},
+        // A FIFO table that waits for its reader, or whose reader does not read.
+        {"", many, true, SIGTERM, SIGTERM, "adconv: interrupted; adtable left untouched\n"},
+        {"sleep 3 < adtable & ", many, true, SIGTERM, SIGTERM, interrupted},
     };
-    for (const auto& w : waits) {
-        RunOptions waiting;
-        // Killed where the signal did not end it.
-        waiting.shell = std::string(w.reader) + " \"$0\" \"$@\" & pid=$!; sleep 1; kill -TERM $pid;"
-                                                " (sleep 2; kill -KILL $pid) >/dev/null 2>&1 & wait $pid; echo \"status $?\" >&2";
-        r = run_adconv(dir.path(), {"many.bin"}, waiting);
-        EXPECT_EQ(r.err.substr(0, std::strlen(w.said)), w.said) << w.reader;
-        EXPECT_EQ(r.err.substr(r.err.size() - 11), "status 143\n") << w.reader;
+    for (const auto& c : cases) {
+        const std::string name = c.shell + c.input + ", signal " + std::to_string(c.signal);
+        TempDir dir;
+        ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+        if (c.fifo_table) {
+            ASSERT_EQ(mkfifo((dir / "adtable").c_str(), 0600), 0);
+        }
+        RunOptions opts;
+        opts.shell = c.shell + "exec \"$0\" \"$@\"";
+        bool ended = false;
+        opts.while_running = [&](int pid) {
+            // On a regular file the run is under way once the table has its first block.
+            for (int i = 0; i < 10000 && c.input == big; ++i) {
+                std::error_code missing;
+                const std::uintmax_t size = std::filesystem::file_size(dir / "adtable", missing);
+                if (!missing && size >= (1u << 20))
+                    break;
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
+            }
+            if (c.input != big)
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            kill(pid, c.signal);
+            ended = ends_within(pid, 3);
+        };
+        r = run_adconv(dir.path(), {c.input}, opts);
+        EXPECT_TRUE(ended) << name << ": still running 3 s after the signal";
+        EXPECT_EQ(r.signal, c.ended_by) << name << " (exit status " << r.status << ")";
+        EXPECT_EQ(r.err.substr(0, c.said.size()), c.said) << name;
+        if (c.ended_by == 0) {
+            EXPECT_EQ(r.status, 0) << name;
+        }
+        if (c.input == "pipe") {
+            EXPECT_EQ(read_file(dir / "adtable"), table_of(records(100))) << name;
+        }
+        if (c.input == big) {
+            // Stopped part way, with the rows it says and no part of one more.
+            const long rows = std::atol(r.err.c_str() + interrupted.size());
+            EXPECT_GT(rows, 0) << r.err;
+            EXPECT_LT(rows, 1000000) << r.err;
+            EXPECT_EQ(std::filesystem::file_size(dir / "adtable"), 119u + 149u * static_cast<std::uintmax_t>(rows));
+        }
     }
 }
 
@@ -667,6 +737,9 @@ TEST(cli, names_reach_a_terminal_without_their_controls)
     // C1 controls, lone or in UTF-8; backslashes of such a name doubled.
     EXPECT_EQ(run_adconv(dir.path(), {"\\\x9b\xc2\x9b\xc3\xa9"}, terminal).out,
               "\\\\\\x9B\\xC2\\x9B\xc3\xa9: No such file or directory\n");
+    // The ends of C1, lone and in UTF-8, and the first characters past them.
+    EXPECT_EQ(run_adconv(dir.path(), {"\x80\x9f\xa0\xc2\x80\xc2\x9f\xc2\xa0"}, terminal).out,
+              "\\x80\\x9F\xa0\\xC2\\x80\\xC2\\x9F\xc2\xa0: No such file or directory\n");
     // No control (U+0101 ends in the byte 0x81): the name as it is.
     EXPECT_EQ(run_adconv(dir.path(), {"\xc4\x81\\"}, terminal).out, "\xc4\x81\\: No such file or directory\n");
     // To a file, the exact bytes.

@@ -217,11 +217,14 @@ RunResult run_adconv(const std::string& dir, const std::vector<std::string>& arg
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         throw std::runtime_error("cannot run " + argv_text[0]);
+    if (options.while_running)
+        options.while_running(pid);
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
 
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     if (slave >= 0) {
         // The slave is still open here, so the master reads what is left
         // rather than an error; then it would block, and stops.

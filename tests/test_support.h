@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,7 @@ bool has_terminals();
 
 struct RunResult {
     int status = -1;  // exit status, or -1 if the program did not exit normally
+    int signal = 0;   // the signal that ended it, if one did
     std::string out;
     std::string err;
 };
@@ -72,6 +74,9 @@ struct RunOptions {
     bool terminal = false;             // both outputs on one terminal, read back into `out`
     std::string shell;                 // run by /bin/sh as this command, the program as "$0"
     std::string program = ADCONV_BINARY;
+    // Called with the child's process ID once it runs, before it is waited
+    // for (a shell command that execs the program keeps its ID).
+    std::function<void(int pid)> while_running;
 };
 
 // Runs the program (adconv unless told otherwise) in `dir` with the given

@@ -365,6 +365,7 @@ TEST(time_zone, forms_of_both_grammars)
         {"CET-1:60", TzForm::kMisread, TzForm::kMisread},
         {"CE-1", TzForm::kMisread, TzForm::kMisread},
         {"<AB>1", TzForm::kMisread, TzForm::kMisread},
+        {"<+03\0" "5", TzForm::kMisread, TzForm::kMisread},  // what follows the end is not read
         {"CET", TzForm::kMisread, TzForm::kMisread},
         {"UTC0 ", TzForm::kMisread, TzForm::kMisread},
         {"Europe/Berlin", TzForm::kMisread, TzForm::kMisread},
@@ -451,8 +452,63 @@ TEST(time_zone, zone_files_whole_and_damaged)
     for (std::size_t at : {std::size_t{36}, v1 + 36})
         no_types[at] = no_types[at + 1] = no_types[at + 2] = no_types[at + 3] = 0;
     EXPECT_NE(read(no_types), "") << "no types";
-    for (std::size_t cut : {std::size_t{0}, std::size_t{43}, std::size_t{44}, v1, v1 + 44, index, berlin.size() - 1})
+    for (std::size_t cut = 0; cut < berlin.size(); ++cut)
         EXPECT_NE(read(berlin.substr(0, cut)), "") << "cut at " << cut;
     EXPECT_NE(read(berlin + "x"), "") << "a byte after the rule";
+
+    // Leap seconds: version 4 may repeat the last correction to say when
+    // the table expires, which is no leap second; earlier versions may not.
+    const auto be = [](std::uint64_t v, int size) {
+        std::string b;
+        for (int i = size - 1; i >= 0; --i)
+            b += static_cast<char>(v >> (8 * i) & 0xFF);
+        return b;
+    };
+    std::string leaps = std::string(20, '\0') + std::string(24, '\0');  // an empty 32-bit part
+    leaps += std::string("TZif") + '\0' + std::string(15, '\0') + be(0, 4) + be(0, 4) + be(2, 4) + be(0, 4) +
+             be(1, 4) + be(4, 4) + be(0, 4) + '\0' + '\0' + "UTC" + '\0' + be(78796800, 8) + be(1, 4) +
+             be(1700000000, 8) + be(1, 4) + "\nUTC0\n";
+    for (char version : {'4', '3'}) {
+        std::string b = "TZif" + std::string(1, version) + leaps.substr(5);
+        b[44 + 4] = version;
+        adconv::ZoneFile zone;
+        const char* why = adconv::read_zone_file(reinterpret_cast<const unsigned char*>(b.data()), b.size(), zone);
+        EXPECT_EQ(why == nullptr, version == '4') << "version " << version << ": " << (why != nullptr ? why : "");
+        if (version == '4') {
+            EXPECT_EQ(zone.leaps.size(), 1u);
+        }
+    }
+
+    // The system's zone file: none at all gives UTC, as it does the C
+    // library; a link to a zone that is not installed is refused, one to
+    // UTC is UTC.
+    adconv_test::TempDir etc;
+    const std::string localtime = etc / "localtime";
+    adconv::TzSystem system = adconv::tz_system();
+    system.system_zone = localtime.c_str();
+    const struct {
+        const char* target;  // nullptr: no file
+        std::string refusal;
+    } links[] = {
+        {nullptr, ""},
+        {"/nowhere/Europe/Berlin",
+         "TZ=" + localtime + ": " + localtime +
+             " links to /nowhere/Europe/Berlin, which is not there: install the time-zone data or set TZ"},
+        {"/nowhere/Etc/UTC", ""},
+    };
+    for (const auto& l : links) {
+        std::filesystem::remove(localtime);
+        if (l.target != nullptr)
+            std::filesystem::create_symlink(l.target, localtime);
+        setenv("TZ", localtime.c_str(), 1);  // read as TZ unset is, from this system zone
+        adconv::ZoneModel zone;
+        const char* refusal = adconv::load_time_zone(zone, system);
+        EXPECT_EQ(refusal != nullptr ? refusal : "", l.refusal) << (l.target != nullptr ? l.target : "no file");
+        if (refusal == nullptr) {
+            ASSERT_EQ(zone.changes.size(), 1u);
+            EXPECT_EQ(zone.changes[0].offset, 0);
+        }
+    }
+    set_tz("UTC");
 }
 #endif
