@@ -37,17 +37,6 @@ std::string row_text(adconv::LocalTimeText& times, std::uint32_t rtc, const Coun
 
 }  // namespace
 
-TEST(table_file, header_bytes)
-{
-    std::string expected = "\r\nTime" + std::string(15, ' ');
-    for (const char* ad : {"ad1_", "ad2_"})
-        for (int ch = 0; ch < 8; ++ch)
-            expected += std::string("\t") + ad + std::to_string(ch);
-    expected += "\r\n";
-    EXPECT_EQ(std::string(adconv::kHeader), expected);
-    EXPECT_EQ(expected, adconv_test::kPlainHeader);
-}
-
 TEST(table_file, rows_match_plain_formatting)
 {
     adconv::LocalTimeText times(set_tz("Europe/Berlin"));

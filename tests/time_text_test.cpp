@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar.h"
 #include "platform.h"
 #include "row_oracle.h"
 #include "test_support.h"
@@ -64,6 +65,15 @@ struct ZoneCase {
     const char* tz;  // nullptr: TZ unset
     std::vector<int> years;
 };
+
+// Walks every second from `from` to `to`, forwards or backwards, with texts
+// kept from one stamp to the next as a table's rows keep them.
+void walk(const adconv::ZoneModel& model, const std::string& name, std::int64_t from, std::int64_t to)
+{
+    adconv::LocalTimeText times(model);
+    for (std::int64_t t = from, step = from <= to ? 1 : -1; t != to + step; t += step)
+        ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
+}
 
 }  // namespace
 
@@ -145,11 +155,8 @@ static void check_around_changes(const ZoneCase& zone, std::size_t& changes)
         for (std::int64_t change : year < 2038 || adconv_test::dates_after_2038() ? changes_in_year(year)
                                                                                   : std::vector<std::int64_t>()) {
             ++changes;
-            adconv::LocalTimeText times(model), back(model);
-            for (std::int64_t t = change - 7200; t <= change + 7200; ++t)
-                ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
-            for (std::int64_t t = change + 7200; t >= change - 7200; --t)
-                ASSERT_EQ(cached_text(back, static_cast<std::uint32_t>(t)), platform_text(t)) << name << " t=" << t;
+            walk(model, name, change - 7200, change + 7200);
+            walk(model, name, change + 7200, change - 7200);
         }
     }
     set_tz("UTC");
@@ -189,14 +196,19 @@ TEST(time_text, cached_equals_platform_around_every_change)
         GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
 }
 
-// The system's own zone, read when TZ is unset; on a machine kept on UTC,
-// as most build machines are, there is no change to compare around.
+// The system's own zone, read when TZ is unset: around its changes, or,
+// where it has none (a machine kept on UTC, as most build machines are),
+// around each new year.
 TEST(time_text, cached_equals_platform_in_the_system_zone)
 {
     std::size_t changes = 0;
     check_around_changes({nullptr, {1975, 2026, 2040}}, changes);
-    if (changes == 0)
-        GTEST_SKIP() << "the system's time zone has no offset changes in 1975, 2026 or 2040 (UTC?): nothing to compare";
+    const adconv::ZoneModel& model = set_tz(nullptr);
+    for (std::int64_t year = 1971; changes == 0 && year <= (adconv_test::dates_after_2038() ? 2106 : 2037); ++year) {
+        const std::int64_t t = adconv::days_from_civil(year, 1, 1) * adconv::kSecondsPerDay;
+        walk(model, "(TZ unset)", t - 60, t + 60);
+    }
+    set_tz("UTC");
 }
 
 TEST(time_text, random_repeated_and_backward_stamps)
@@ -231,65 +243,56 @@ TEST(time_text, random_repeated_and_backward_stamps)
         GTEST_SKIP() << adconv_test::kNoDatesAfter2038;
 }
 
-// West of UTC, Windows has no local time for the first hours after the
-// epoch (local standard time before 1970); the cached text must switch
-// between the marker and the time at the same second as the platform.
-TEST(time_text, cached_equals_platform_where_local_time_begins)
+// Walks over the seconds where a cached text is most easily wrong, from
+// many starts, forwards and back: where local time begins (west of UTC,
+// Windows has none for the first hours after the epoch, and the text must
+// switch from the marker at the same second as the platform), summer time
+// of a minute or of 30 seconds (from 00:00 on 1 March 2026), and a leap
+// second, which reads 23:59:60.
+TEST(time_text, cached_equals_platform_on_walks_from_many_starts)
 {
+    const std::int64_t march = 1772323200, leap = 1483228826;
+    const struct {
+        const char* tz;
+        std::int64_t first, last, step;  // the starts
+        std::int64_t to;                 // each walk goes from its start to here,
+        std::int64_t back_from;          // and from here back to its start (-1: not)
+        std::int64_t seen_at;            // where the platform must read the zone so
+        const char* seen;
+    } walks[] = {
 #ifdef _WIN32
-    const adconv::ZoneModel& model = set_tz("PST8PDT");
+        {"PST8PDT", 0, 28700, 28700, 29000, 29000, 0, ""},
 #else
-    const adconv::ZoneModel& model = set_tz("America/Los_Angeles");
+        {"America/Los_Angeles", 0, 28700, 28700, 29000, 29000, 0, ""},
+        {"AAA0BBB,J60/0,J60/1:01", march - 130, march, 7, march + 130, march + 200, march, "03/01/2026 01:00:00"},
+        {"AAA0BBB,J60/0,J60/1:00:30", march - 130, march, 7, march + 130, march + 200, march, "03/01/2026 01:00:00"},
+#if defined(__GLIBC__) || !defined(__linux__)  // musl counts no leap seconds, and refuses right/UTC
+        {"right/UTC", leap - 26, leap, 1, leap + 4, -1, leap, "12/31/2016 23:59:60"},
 #endif
-    for (std::int64_t start : {0, 28700}) {
-        adconv::LocalTimeText forward(model);
-        for (std::int64_t t = start; t <= 29000; ++t)
-            ASSERT_EQ(cached_text(forward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
-        adconv::LocalTimeText backward(model);
-        for (std::int64_t t = 29000; t >= start; --t)
-            ASSERT_EQ(cached_text(backward, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
-    }
-    set_tz("UTC");
-}
-
-#ifndef _WIN32
-// Summer time for a minute, or for 30 seconds (from 00:00 on 1 March 2026):
-// every second of it, walked from every start around it in both directions.
-TEST(time_text, summer_time_of_a_minute_or_less)
-{
-    const std::int64_t begin = 1772323200;
-    for (const char* tz : {"AAA0BBB,J60/0,J60/1:01", "AAA0BBB,J60/0,J60/1:00:30"}) {
-        const adconv::ZoneModel& model = set_tz(tz);
-        ASSERT_EQ(platform_text(begin), "03/01/2026 01:00:00");
-        for (std::int64_t start = begin - 130; start <= begin; start += 7) {
-            adconv::LocalTimeText forward(model), backward(model);
-            for (std::int64_t t = start; t <= begin + 130; ++t)
-                ASSERT_EQ(cached_text(forward, static_cast<std::uint32_t>(t)), platform_text(t)) << tz << " t=" << t;
-            for (std::int64_t t = start + 200; t >= begin - 130; --t)
-                ASSERT_EQ(cached_text(backward, static_cast<std::uint32_t>(t)), platform_text(t)) << tz << " t=" << t;
+#endif
+    };
+    std::string skipped;
+    for (const auto& w : walks) {
+        if (std::string(w.tz) == "right/UTC" && !std::filesystem::exists("/usr/share/zoneinfo/right/UTC")) {
+            skipped = "no leap-second zone data here (right/UTC): the leap second was not walked";
+            continue;
+        }
+        const adconv::ZoneModel& model = set_tz(w.tz);
+        if (*w.seen != '\0') {
+            ASSERT_EQ(platform_text(w.seen_at), w.seen) << w.tz;
+        }
+        for (std::int64_t start = w.first; start <= w.last; start += w.step) {
+            walk(model, w.tz, start, w.to);
+            if (w.back_from >= 0)
+                walk(model, w.tz, w.back_from, start);
         }
     }
     set_tz("UTC");
+    if (!skipped.empty())
+        GTEST_SKIP() << skipped;
 }
 
-// A zone whose data counts leap seconds shows 23:59:60.
-TEST(time_text, leap_second_zone)
-{
-    if (!std::filesystem::exists("/usr/share/zoneinfo/right/UTC"))
-        GTEST_SKIP() << "no leap-second zone data here";
-#if defined(__linux__) && !defined(__GLIBC__)
-    GTEST_SKIP() << "musl counts no leap seconds: right/UTC is refused";
-#endif
-    const adconv::ZoneModel& model = set_tz("right/UTC");
-    ASSERT_EQ(platform_text(1483228826), "12/31/2016 23:59:60");
-    for (std::int64_t start = 1483228800; start <= 1483228826; ++start) {
-        adconv::LocalTimeText times(model);
-        for (std::int64_t t = start; t <= 1483228830; ++t)
-            ASSERT_EQ(cached_text(times, static_cast<std::uint32_t>(t)), platform_text(t)) << "t=" << t;
-    }
-    set_tz("UTC");
-}
-
+#ifndef _WIN32
 // Every zone file the system has, its leap-second and POSIX copies too,
 // loads and agrees with the C library wherever either could change.
 TEST(time_zone, every_installed_zone_agrees_with_the_c_library)

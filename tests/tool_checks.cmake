@@ -11,7 +11,7 @@ endif()
 add_test(NAME readme_recipes
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/recipe_check.sh ${PROJECT_SOURCE_DIR}/README.md
                  $<TARGET_FILE:adconv> $<TARGET_FILE:adconv_make_samples>)
-set_tests_properties(readme_recipes PROPERTIES TIMEOUT ${ADCONV_TEST_TIMEOUT})
+set_tests_properties(readme_recipes PROPERTIES LABELS package SKIP_RETURN_CODE 77 TIMEOUT ${ADCONV_TEST_TIMEOUT})
 
 add_test(NAME manual_page COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/manpage_check.sh ${PROJECT_BINARY_DIR}/adconv.1)
 set_tests_properties(manual_page PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT ${ADCONV_TEST_TIMEOUT})
