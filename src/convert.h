@@ -14,28 +14,23 @@
 
 namespace adconv {
 
-// Text of a scaled count: count / kCountsPerVolt rounded to five decimals,
-// always seven characters ("0.00000" .. "2.50000").
+// Writes the text of a scaled count, count / kCountsPerVolt rounded to five
+// decimals: always kValueWidth characters ("0.00000" .. "2.50000"), no
+// terminator. Exact integer rounding; no count falls on a tie, so this
+// matches "%7.5f" of the count times kVoltsPerCount.
 constexpr std::size_t kValueWidth = 7;
 constexpr unsigned kCountRange = 65536;
-
-// Writes exactly kValueWidth characters, no terminator. Exact integer
-// rounding; no count falls on a tie, so this matches "%7.5f" of the count
-// times kVoltsPerCount.
 void format_value(unsigned count, char* out);
 
-// "\t" followed by the value text, for every count, so a row copies each
-// column with one fixed-size move. Built once on first use; a count's field
-// is value_fields()[count].
+// "\t" and the value text of every count, so a row copies each column with
+// one fixed-size move; built once, on first use.
 constexpr std::size_t kValueFieldWidth = 1 + kValueWidth;
 using ValueField = char[kValueFieldWidth];
 const ValueField* value_fields();
 
-// A row: the time column, then a tab and a value for each channel, CR LF.
+// Writes the kRowSize bytes of the record's row: the time column, a tab and
+// a value for each channel, CR LF; `values` is value_fields().
 static_assert(kTimeWidth + kChannelCount * kValueFieldWidth + 2 == kRowSize, "a row is its columns and CR LF");
-
-// Writes the kRowSize bytes of the record's row, CR LF included; `values`
-// is value_fields().
 void format_row(const sampleRecord& record, LocalTimeText& times, const ValueField* values, char* out);
 
 // Reads `in` to its end a record at a time and writes each one's row to the

@@ -1,3 +1,5 @@
+// The time column: local time of a stamp from the zone's model, or from the
+// platform, as "MM/DD/YYYY hh:mm:ss".
 #include "time_text.h"
 
 #include <cstring>
@@ -22,96 +24,70 @@ void put2(char* out, int value)
     std::memcpy(out, kTwoDigits + 2 * value, 2);
 }
 
-void put4(char* out, int value)
-{
-    put2(out, value / 100);
-    put2(out + 2, value % 100);
-}
-
-// The dates of every local day a stamp can fall on, 1969-12-30 to
-// 2106-02-08, from tables small enough to stay in the cache: the first day
-// of each year, its text, and "MM/DD/" of each day of a year. Random stamps
-// would otherwise build a date for nearly every row.
+// The dates of every local day a table can show, 1969 to 2107, from
+// tables small enough to stay in the cache: the first day of each year and
+// "MM/DD/" of each day of a common and of a leap year. Random
+// stamps would otherwise build a date for nearly every row.
 struct DateTexts {
-    static constexpr std::int64_t kFirstYear = 1969;
-    static constexpr std::size_t kYears = 2107 - kFirstYear + 1;
-    std::int64_t first_day[kYears];
-    bool leap[kYears];
-    char year[kYears][4];
+    static constexpr std::int64_t kFirstYear = 1969, kLastYear = 2107;
+    std::int64_t first_day[kLastYear - kFirstYear + 2];
     char month_day[2][366][6];
 
     DateTexts()
     {
-        for (std::size_t k = 0; k < kYears; ++k) {
-            const std::int64_t y = kFirstYear + static_cast<std::int64_t>(k);
-            first_day[k] = days_from_civil(y, 1, 1);
-            leap[k] = is_leap_year(y);
-            put4(year[k], static_cast<int>(y));
-        }
-        for (int l = 0; l < 2; ++l) {
-            const std::int64_t y = l == 0 ? 2001 : 2000;
-            for (std::int64_t d = 0; d < 365 + l; ++d) {
-                const Civil c = civil_from_days(days_from_civil(y, 1, 1) + d);
-                char* t = month_day[l][d];
+        for (std::int64_t y = kFirstYear; y <= kLastYear + 1; ++y)
+            first_day[y - kFirstYear] = days_from_civil(y, 1, 1);
+        for (int leap = 0; leap < 2; ++leap) {
+            for (std::int64_t d = 0; d < 365 + leap; ++d) {
+                const Civil c = civil_from_days(days_from_civil(leap ? 2000 : 2001, 1, 1) + d);
+                char* t = month_day[leap][d];
                 put2(t, static_cast<int>(c.month));
-                t[2] = '/';
                 put2(t + 3, static_cast<int>(c.day));
-                t[5] = '/';
+                t[2] = t[5] = '/';
             }
         }
     }
 
-    // Writes "MM/DD/YYYY" of `day`, days since 1970-01-01.
-    void write(std::int64_t day, char* out) const
+    // Writes "MM/DD/YYYY" of `day`, days since 1970-01-01; false, writing
+    // nothing, outside those years.
+    bool write(std::int64_t day, char* out) const
     {
+        if (day < first_day[0] || day >= first_day[kLastYear - kFirstYear + 1])
+            return false;
         // Every year has 365 days or more, so this is the year or the next.
         std::size_t k = static_cast<std::size_t>((day - first_day[0]) / 365);
         k -= first_day[k] > day;
-        std::memcpy(out, month_day[leap[k]][day - first_day[k]], 6);
-        std::memcpy(out + 6, year[k], 4);
+        std::memcpy(out, month_day[first_day[k + 1] - first_day[k] == 366][day - first_day[k]], 6);
+        put2(out + 6, static_cast<int>((kFirstYear + static_cast<std::int64_t>(k)) / 100));
+        put2(out + 8, static_cast<int>((kFirstYear + static_cast<std::int64_t>(k)) % 100));
+        return true;
     }
 };
 
 const DateTexts kDates;
 
-}  // namespace
-
-bool format_calendar(const std::tm& f, char* out)
+// " hh:mm:ss" after the date.
+void write_clock(int hours, int minutes, int seconds, char* out)
 {
-    const long year = f.tm_year + 1900L;
-    if (year < 0 || year > 9999)
-        return false;
-    put2(out, f.tm_mon + 1);
-    out[2] = '/';
-    put2(out + 3, f.tm_mday);
-    out[5] = '/';
-    if (year >= 1000) {
-        put4(out + 6, static_cast<int>(year));
-    } else {
-        // "%4d" pads short years with spaces, not zeros.
-        char digits[4] = {' ', ' ', ' ', ' '};
-        long y = year;
-        int i = 3;
-        do {
-            digits[i--] = static_cast<char>('0' + y % 10);
-            y /= 10;
-        } while (y != 0);
-        std::memcpy(out + 6, digits, 4);
-    }
-    out[10] = ' ';
-    put2(out + 11, f.tm_hour);
-    out[13] = ':';
-    put2(out + 14, f.tm_min);
-    out[16] = ':';
-    put2(out + 17, f.tm_sec);
-    return true;
+    out[0] = ' ';
+    put2(out + 1, hours);
+    out[3] = ':';
+    put2(out + 4, minutes);
+    out[6] = ':';
+    put2(out + 7, seconds);
 }
+
+}  // namespace
 
 void platform_text(std::int64_t t, char* out)
 {
     std::tm f{};
-    if (!local_fields(t, f) || !format_calendar(f, out))
+    if (!local_fields(t, f) || !kDates.write(days_from_civil(f.tm_year + 1900, static_cast<unsigned>(f.tm_mon + 1),
+                                                                 static_cast<unsigned>(f.tm_mday)),
+                                             out))
         std::memcpy(out, kUnknownTime, kTimeWidth);
+    else
+        write_clock(f.tm_hour, f.tm_min, f.tm_sec, out + 10);  // second 60 too, in a leap second
 }
 
 void LocalTimeText::format_general(std::int64_t t, char* out)
@@ -153,15 +129,9 @@ void LocalTimeText::build_text(std::int64_t t)
     // (no offset reaches that far back from stamp 0), so the division is a
     // plain one.
     const std::uint64_t local = static_cast<std::uint64_t>(t + offset_ + 2 * kSecondsPerDay);
-    const std::int64_t day = static_cast<std::int64_t>(local / kSecondsPerDay) - 2;
-    kDates.write(day, text_);
-    text_[10] = ' ';
-    text_[13] = ':';
-    text_[16] = ':';
     const int second_of_day = static_cast<int>(local % kSecondsPerDay);
-    put2(text_ + 11, second_of_day / 3600);
-    put2(text_ + 14, second_of_day / 60 % 60);
-    put2(text_ + 17, second_of_day % 60);
+    kDates.write(static_cast<std::int64_t>(local / kSecondsPerDay) - 2, text_);  // a 32-bit stamp's day is there
+    write_clock(second_of_day / 3600, second_of_day / 60 % 60, second_of_day % 60, text_ + 10);
 }
 
 }  // namespace adconv

@@ -19,11 +19,6 @@ constexpr std::size_t kTimeWidth = 19;
 constexpr char kUnknownTime[] = "??" "/??" "/???? ??:??:??";
 static_assert(sizeof kUnknownTime - 1 == kTimeWidth, "the marker fills the time column");
 
-// Formats the fields as "%02d/%02d/%4d %02d:%02d:%02d" would: kTimeWidth
-// characters, no terminator. Returns false, writing nothing, for a year
-// outside 0..9999 (which would change the column's width).
-bool format_calendar(const std::tm& fields, char* out);
-
 // The platform's own text for a stamp: its local time, or kUnknownTime.
 void platform_text(std::int64_t t, char* out);
 

@@ -59,6 +59,11 @@ Found read_zone(const char* path, const Source& source, ZoneModel& zone, const c
     return Found::kRead;
 }
 
+ZoneModel utc_model()
+{
+    return zone_model(TzRule());  // no names, no offset
+}
+
 // The system's zone, read when TZ is unset (or names it, and it is not
 // there): with no zone set up, UTC, unless a link names a zone that is not
 // installed.
@@ -74,9 +79,7 @@ const char* read_system_zone(const TzSystem& system, const Source& source, ZoneM
             return refuse(source.setting, std::string(system.system_zone) + " links to " + target +
                                               ", which is not there: install the time-zone data or set TZ");
     }
-    TzRule utc;
-    parse_tz_rule("UTC0", utc);
-    zone = zone_model(utc);
+    zone = utc_model();
     return nullptr;
 }
 
@@ -84,8 +87,6 @@ const char* read_system_zone(const TzSystem& system, const Source& source, ZoneM
 // empty, UTC; else a zone file's name or path, or a rule.
 const char* read_settings(const TzSystem& system, ZoneModel& zone, Source& source)
 {
-    TzRule utc;
-    parse_tz_rule("UTC0", utc);
     const char* tz = std::getenv("TZ");
     if (tz == nullptr) {
         source = {"TZ unset", system.system_zone};
@@ -94,7 +95,7 @@ const char* read_settings(const TzSystem& system, ZoneModel& zone, Source& sourc
     source = {"TZ=" + std::string(tz), "the rule"};
     const std::string name = tz[0] == ':' ? tz + 1 : tz;
     if (name.empty()) {
-        zone = zone_model(utc);
+        zone = utc_model();
         return nullptr;
     }
     const std::size_t comma = name.find(',');
@@ -120,7 +121,7 @@ const char* read_settings(const TzSystem& system, ZoneModel& zone, Source& sourc
         source.what = "the rule";
     }
     if (name == "UTC" || name == "GMT") {
-        zone = zone_model(utc);  // what every library falls back to anyway
+        zone = utc_model();  // what every library falls back to anyway
         return nullptr;
     }
     TzRule rule;

@@ -9,35 +9,25 @@ namespace adconv {
 namespace {
 
 // Reads a span of bytes from the front: every read checks what is left, and
-// one past the end reads nothing and fails the cursor for good, so that a
-// run of reads can be checked once, after it.
+// one past the end reads nothing and fails the cursor for good (p_ null),
+// so that a run of reads can be checked once, after it.
 class Cursor {
 public:
-    Cursor() = default;
-    Cursor(const unsigned char* p, std::size_t size) : p_(p), left_(size), ok_(true) {}
+    Cursor(const unsigned char* p, std::size_t size) : p_(p), left_(p != nullptr ? size : 0) {}
 
-    bool ok() const { return ok_; }
+    bool ok() const { return p_ != nullptr; }
     std::size_t left() const { return left_; }
-
     // The next n bytes, or nullptr where fewer are left.
     const unsigned char* take(std::uint64_t n)
     {
-        if (!ok_ || n > left_) {
-            ok_ = false;
-            left_ = 0;
-            return nullptr;
-        }
-        const unsigned char* at = p_;
+        if (p_ == nullptr || n > left_)
+            return p_ = nullptr, left_ = 0, nullptr;
         p_ += n;
         left_ -= static_cast<std::size_t>(n);
-        return at;
+        return p_ - n;
     }
-    // The next n bytes as a cursor of their own; a failed one where fewer are left.
-    Cursor part(std::uint64_t n)
-    {
-        const unsigned char* at = take(n);
-        return at != nullptr ? Cursor(at, static_cast<std::size_t>(n)) : Cursor();
-    }
+    // The next n bytes as a cursor of their own.
+    Cursor part(std::uint64_t n) { return {take(n), static_cast<std::size_t>(n)}; }
     // A big-endian number of `size` bytes (1, 4 or 8); 0 once failed.
     std::uint64_t be(int size)
     {
@@ -54,9 +44,8 @@ public:
     }
 
 private:
-    const unsigned char* p_ = nullptr;
-    std::size_t left_ = 0;
-    bool ok_ = false;
+    const unsigned char* p_;
+    std::size_t left_;
 };
 
 // A header: the magic, the version, 15 unused bytes and six counts.

@@ -23,7 +23,7 @@ using adconv_test::set_tz;
 
 namespace {
 
-// The platform's answer: local_fields() then format_calendar(), or the marker.
+// The platform's answer: its local time of the stamp, or the marker.
 std::string platform_text(std::int64_t t)
 {
     char out[kTimeWidth];
@@ -76,38 +76,6 @@ void walk(const adconv::ZoneModel& model, const std::string& name, std::int64_t 
 }
 
 }  // namespace
-
-TEST(time_text, format_calendar_matches_printf)
-{
-    const int samples[][6] = {
-        {2001, 9, 9, 1, 46, 40}, {1970, 1, 1, 0, 0, 0},    {1969, 12, 31, 23, 59, 59},
-        {2106, 2, 7, 6, 28, 15}, {999, 12, 31, 9, 5, 7},   {5, 1, 2, 3, 4, 5},
-        {0, 1, 1, 0, 0, 0},      {9999, 12, 31, 23, 59, 59}, {2024, 2, 29, 12, 30, 60},
-    };
-    for (const auto& s : samples) {
-        std::tm f{};
-        f.tm_year = s[0] - 1900;
-        f.tm_mon = s[1] - 1;
-        f.tm_mday = s[2];
-        f.tm_hour = s[3];
-        f.tm_min = s[4];
-        f.tm_sec = s[5];
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "%02d/%02d/%4d %02d:%02d:%02d", s[1], s[2], s[0], s[3], s[4], s[5]);
-        char out[kTimeWidth];
-        ASSERT_TRUE(adconv::format_calendar(f, out)) << expected;
-        EXPECT_EQ(std::string(out, kTimeWidth), expected);
-    }
-    std::tm f{};
-    char out[kTimeWidth];
-    f.tm_year = 10000 - 1900;
-    EXPECT_FALSE(adconv::format_calendar(f, out));
-    f.tm_year = -1 - 1900;
-    EXPECT_FALSE(adconv::format_calendar(f, out));
-    // What then stands in the column, as documented: on 64-bit POSIX no
-    // stamp of 32 bits reaches it, so it is compared here.
-    EXPECT_STREQ(adconv::kUnknownTime, adconv_test::kPlaceholder);
-}
 
 TEST(time_text, listed_stamps_in_utc)
 {

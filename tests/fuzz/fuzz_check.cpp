@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "row_oracle.h"
 #include "convert.h"
 #include "table_file.h"
+#include "time_text.h"
 #include "time_zone.h"
 
 namespace adconv_fuzz {
@@ -66,6 +68,48 @@ void check_row(const adconv::sampleRecord& record, const char* row)
         const double value = std::strtod(row + adconv::kTimeWidth + ch * adconv::kValueFieldWidth + 1, nullptr);
         if (std::llround(value * 26214) != (bytes[4 + 2 * ch] << 8 | bytes[5 + 2 * ch]))
             fail("value does not read back as the count", row);
+    }
+}
+
+void check_model(const adconv::ZoneModel& model, const std::uint8_t* bytes, std::size_t size)
+{
+    const auto& changes = model.changes;
+    const auto broken = [](const char* what, std::int64_t t) {
+        std::fprintf(stderr, "property violated: %s at stamp %lld\n", what, static_cast<long long>(t));
+        std::abort();
+    };
+    if (changes.empty() || changes[0].at != 0)
+        broken("the first change is not at stamp 0", 0);
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        if (i > 0 && changes[i].at <= changes[i - 1].at)
+            broken("changes out of time order", changes[i].at);
+        if (changes[i].at > adconv::kLastStamp || changes[i].offset < -90000 - 100 || changes[i].offset > 93600 + 100)
+            broken("a change past the stamps, or an offset of more than a day and a bit", changes[i].at);
+    }
+    std::vector<std::uint32_t> stamps = {0, 0xFFFFFFFFu};
+    for (std::size_t at = 0; at + 4 <= size; at += 4)
+        stamps.push_back(static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
+                         static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3]);
+    for (const auto& c : changes) {
+        stamps.push_back(static_cast<std::uint32_t>(c.at));
+        if (c.at > 0)
+            stamps.push_back(static_cast<std::uint32_t>(c.at - 1));
+    }
+    adconv::LocalTimeText times(model);
+    for (const std::uint32_t t : stamps) {
+        const std::size_t i = model.change_at(t);
+        if (i >= changes.size() || changes[i].at > t || (i + 1 < changes.size() && changes[i + 1].at <= t))
+            broken("the change found is not the one in force", t);
+        char text[adconv::kTimeWidth];
+        times.format(t, text);
+        for (std::size_t k = 0; k < adconv::kTimeWidth; ++k) {
+            const char want = k == 2 || k == 5 ? '/' : k == 10 ? ' ' : k == 13 || k == 16 ? ':' : '0';
+            if (want == '0' ? (text[k] < '0' || text[k] > '9') : text[k] != want) {
+                if (std::memcmp(text, adconv::kUnknownTime, adconv::kTimeWidth) == 0)
+                    break;  // beyond what this build's time_t holds
+                broken("a time text that does not read as one", t);
+            }
+        }
     }
 }
 

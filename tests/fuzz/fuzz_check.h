@@ -1,5 +1,6 @@
 // Property checks shared by the fuzz targets: a row must be the plain row
-// of the record, and its values must read back as the record's counts.
+// of the record, and its values must read back as the record's counts; a
+// zone's model must hold its changes in order and find each stamp's.
 #ifndef ADCONV_FUZZ_CHECK_H
 #define ADCONV_FUZZ_CHECK_H
 
@@ -20,6 +21,13 @@ adconv::sampleRecord record_from(const std::uint8_t* bytes);
 
 // Aborts with a message unless `row` (kRowSize bytes) is the row of `record`.
 void check_row(const adconv::sampleRecord& record, const char* row);
+
+// Aborts with a message unless the model's changes start at stamp 0 and
+// are in time order with offsets under a day and a bit, and unless the
+// change found for each stamp that `bytes` spell (four at a time), and for
+// every change and the second before it, is the one in force then, and its
+// text reads as a time does.
+void check_model(const adconv::ZoneModel& model, const std::uint8_t* bytes, std::size_t size);
 
 }  // namespace adconv_fuzz
 
