@@ -1,3 +1,4 @@
+// The record loop, and the texts it puts together into rows.
 #include "convert.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// Writing messages: one line formatted whole, escaped for a terminal, written at once.
 #include "messages.h"
 
 #include <cstdarg>

@@ -1,3 +1,4 @@
+// Building a zone's model from a zone file or a rule, over every 32-bit stamp.
 #include "zone_model.h"
 
 #include <algorithm>

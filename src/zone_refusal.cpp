@@ -199,7 +199,6 @@ bool hhmm_offset(const std::string& value, std::string& name, std::int32_t& east
 
 const char kRuleExample[] = "CET-1CEST,M3.5.0,M10.5.0/3";
 
-// The refusal line: the setting, then why.
 const char* refuse(const std::string& setting, const std::string& why)
 {
     static std::string line;
@@ -207,9 +206,6 @@ const char* refuse(const std::string& setting, const std::string& why)
     return line.c_str();
 }
 
-// Why a rule's names contradict its offsets, or empty: a zone named UTC
-// lies at UTC, one named +0530 at 5:30 hours ahead of it, and one named
-// IST at an offset the zone data here give IST.
 std::string contradiction(const TzRule& rule, const std::string& text, const TzSystem& system)
 {
     const bool windows = system.runtime_form != nullptr;
@@ -234,8 +230,6 @@ std::string contradiction(const TzRule& rule, const std::string& text, const TzS
     return which < 0 ? std::string() : misnamed_why(rule, which, text, all, system);
 }
 
-// Why a name that is neither a zone here nor a rule is refused, with the
-// value it most likely meant.
 std::string no_such_zone(const std::string& name, const TzSystem& system)
 {
     const std::string folder = system.zone_folder;
@@ -287,6 +281,7 @@ std::string no_such_zone(const std::string& name, const TzSystem& system)
     return "this system has no such time zone (zone files are looked for in " + folder + "; a rule reads like " +
            kRuleExample + "); unset TZ for the system's time zone";
 }
+
 std::string runtime_form_why(TzForm form)
 {
     switch (form) {

@@ -219,7 +219,7 @@ TEST(time_text, random_repeated_and_backward_stamps)
 // second, which reads 23:59:60.
 TEST(time_text, cached_equals_platform_on_walks_from_many_starts)
 {
-    const std::int64_t march = 1772323200, leap = 1483228826;
+    [[maybe_unused]] const std::int64_t march = 1772323200, leap = 1483228826;
     const struct {
         const char* tz;
         std::int64_t first, last, step;  // the starts
