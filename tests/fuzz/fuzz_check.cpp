@@ -78,38 +78,31 @@ void check_model(const adconv::ZoneModel& model, const std::uint8_t* bytes, std:
         std::fprintf(stderr, "property violated: %s at stamp %lld\n", what, static_cast<long long>(t));
         std::abort();
     };
-    if (changes.empty() || changes[0].at != 0)
-        broken("the first change is not at stamp 0", 0);
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        if (i > 0 && changes[i].at <= changes[i - 1].at)
-            broken("changes out of time order", changes[i].at);
-        if (changes[i].at > adconv::kLastStamp || changes[i].offset < -90000 - 100 || changes[i].offset > 93600 + 100)
-            broken("a change past the stamps, or an offset of more than a day and a bit", changes[i].at);
-    }
     std::vector<std::uint32_t> stamps = {0, 0xFFFFFFFFu};
     for (std::size_t at = 0; at + 4 <= size; at += 4)
         stamps.push_back(static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
                          static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3]);
-    for (const auto& c : changes) {
-        stamps.push_back(static_cast<std::uint32_t>(c.at));
-        if (c.at > 0)
-            stamps.push_back(static_cast<std::uint32_t>(c.at - 1));
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        if ((i == 0 && changes[0].at != 0) || (i > 0 && changes[i].at <= changes[i - 1].at) ||
+            changes[i].at > adconv::kLastStamp || changes[i].offset < -90100 || changes[i].offset > 93700)
+            broken("changes not from stamp 0 in time order, or an offset of more than a day and a bit", changes[i].at);
+        stamps.insert(stamps.end(), {static_cast<std::uint32_t>(changes[i].at), static_cast<std::uint32_t>(changes[i].at - 1)});
     }
+    if (changes.empty())
+        broken("no change at all", 0);
     adconv::LocalTimeText times(model);
     for (const std::uint32_t t : stamps) {
         const std::size_t i = model.change_at(t);
         if (i >= changes.size() || changes[i].at > t || (i + 1 < changes.size() && changes[i + 1].at <= t))
             broken("the change found is not the one in force", t);
-        char text[adconv::kTimeWidth];
+        char text[adconv::kTimeWidth + 1] = {};
         times.format(t, text);
-        for (std::size_t k = 0; k < adconv::kTimeWidth; ++k) {
-            const char want = k == 2 || k == 5 ? '/' : k == 10 ? ' ' : k == 13 || k == 16 ? ':' : '0';
-            if (want == '0' ? (text[k] < '0' || text[k] > '9') : text[k] != want) {
-                if (std::memcmp(text, adconv::kUnknownTime, adconv::kTimeWidth) == 0)
-                    break;  // beyond what this build's time_t holds
-                broken("a time text that does not read as one", t);
-            }
-        }
+        unsigned month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+        if (std::memcmp(text, adconv::kUnknownTime, adconv::kTimeWidth) != 0 &&  // past this build's time_t
+            (std::sscanf(text, "%2u/%2u/%4u %2u:%2u:%2u", &month, &day, &year, &hour, &minute, &second) != 6 ||
+             month < 1 || month > 12 || day < 1 || day > 31 || year < 1969 || year > 2106 || hour > 23 || minute > 59 ||
+             second > 60))
+            broken("a time text that does not read as one", t);
     }
 }
 
