@@ -565,9 +565,8 @@ TEST(cli, input_that_is_the_table_is_refused)
 // rather than hangs.
 static bool ends_within(int pid, double seconds)
 {
-    const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - start < std::chrono::duration<double>(seconds)) {
-        siginfo_t info{};
+    siginfo_t info{};
+    for (int waited = 0; waited < seconds * 200; ++waited) {
         if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -645,11 +644,9 @@ TEST(cli, signals_leave_whole_rows_and_say_so)
         };
         r = run_adconv(dir.path(), {c.input}, opts);
         EXPECT_TRUE(ended) << name << ": still running 3 s after the signal";
-        EXPECT_EQ(r.signal, c.ended_by) << name << " (exit status " << r.status << ")";
+        EXPECT_EQ(r.signal, c.ended_by) << name;
+        EXPECT_EQ(r.status, c.ended_by == 0 ? 0 : -1) << name;
         EXPECT_EQ(r.err.substr(0, c.said.size()), c.said) << name;
-        if (c.ended_by == 0) {
-            EXPECT_EQ(r.status, 0) << name;
-        }
         if (c.input == "pipe") {
             EXPECT_EQ(read_file(dir / "adtable"), table_of(records(100))) << name;
         }

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     adconv_fuzz::check_model(adconv::zone_model(rule), data, size);
     const std::string turned = adconv::turned_rule(text.c_str());
     adconv::TzRule back;
-    if (turned.empty() || !adconv::parse_tz_rule(turned.c_str(), back) || back.std_east != -rule.std_east) {
+    if (!adconv::parse_tz_rule(turned.c_str(), back) || back.std_east != -rule.std_east) {
         std::fprintf(stderr, "property violated: the turned rule '%s' does not read as the rule turned\n",
                      turned.c_str());
         std::abort();
