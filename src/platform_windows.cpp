@@ -121,25 +121,20 @@ TableOpening held_outcome(const char* path)
     return held;
 }
 
-bool is_ascii_letter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // The runtime's TZ grammar: three letters, the hours west, an optional
 // summer-time name (TzForm says what it gives).
 TzForm runtime_form(const char* p, TzRule* rule)
 {
     const char* name = p;
     for (int i = 0; i < 3; ++i)
-        if (!is_ascii_letter(*p++))
+        if (!is_letter(*p++))
             return TzForm::kMisread;
     std::int32_t west = 0;
     p = read_clock(p, 99, west);
     if (p == nullptr)
         return TzForm::kMisread;
     const char* summer = p;
-    while (is_ascii_letter(*p))
+    while (is_letter(*p))
         ++p;
     if (*p != '\0')
         return TzForm::kMisread;

@@ -5,12 +5,12 @@
 
 namespace adconv {
 
-namespace {
-
 bool is_letter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
+
+namespace {
 
 bool is_digit(char c)
 {

@@ -42,6 +42,9 @@ std::int64_t rule_change(const TzRule& rule, std::int64_t year, bool to_summer);
 // east meant it (IST+5:30 becomes IST-5:30); empty where it does not read.
 std::string turned_rule(const char* text);
 
+// A letter of a name, A-Z or a-z whatever the locale.
+bool is_letter(char c);
+
 // Reads [+|-]hh[:mm[:ss]], hours up to max_hours, as signed seconds;
 // returns what follows, or nullptr where it does not read.
 const char* read_clock(const char* p, int max_hours, std::int32_t& seconds);
