@@ -20,8 +20,11 @@ public:
     // The next n bytes, or nullptr where fewer are left.
     const unsigned char* take(std::uint64_t n)
     {
-        if (p_ == nullptr || n > left_)
-            return p_ = nullptr, left_ = 0, nullptr;
+        if (p_ == nullptr || n > left_) {
+            p_ = nullptr;
+            left_ = 0;
+            return nullptr;
+        }
         p_ += n;
         left_ -= static_cast<std::size_t>(n);
         return p_ - n;
